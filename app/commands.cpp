@@ -1,0 +1,80 @@
+// The window's side of a device transaction: build and send requests, route replies.
+#include "app/mainwindow.h"
+
+#include "link/protocol.h"
+#include "link/request.h"
+#include "ui_mainwindow.h"
+
+#include <QProgressDialog>
+
+void MainWindow::sendRequest(int operation, quint32 address, const char *data, quint16 count)
+{
+    if (count > proto::kMaxCount)
+        return;
+    m_requestBuffer = buildRequestBody(operation, address, data, count);
+    if (!isPortSelected())
+        return;
+    emit serialSendBufSignal(ui->commPortCombo->currentText(), m_requestBuffer,
+                             proto::kReplyTimeoutMs);
+}
+
+bool MainWindow::isPortSelected()
+{
+    if (ui->commPortCombo->currentIndex() != -1)
+        return true;
+    showCritical(QStringLiteral("Не выбран COM порт!"));
+    return false;
+}
+
+void MainWindow::serialDataReadySlot(QByteArray data)
+{
+    if (m_firmwareUpload && progressWasCanceled()) {
+        endUpload();
+        return;
+    }
+
+    switch (m_pendingOperation) {
+    case PendingVersion:
+        m_pendingOperation = PendingNone;
+        handleVersionReply(data);
+        break;
+    case PendingChunk:
+        handleChunkReply(data);
+        break;
+    case PendingSysRead:
+        m_pendingOperation = PendingNone;
+        if (setSysParBlock(data))
+            showSysPar();
+        else
+            showCritical(QStringLiteral("Ошибка чтения"));
+        break;
+    case PendingHardwRead:
+        m_pendingOperation = PendingNone;
+        if (setHardwParBlock(data))
+            showHardwPar();
+        else
+            showCritical(QStringLiteral("Ошибка чтения"));
+        break;
+    case PendingWriteAck:
+        m_pendingOperation = PendingNone;
+        if (!data.isEmpty() && data.at(0) != 0)
+            showInformation(QStringLiteral("Успешно записано"));
+        else
+            showCritical(QStringLiteral("Ошибка записи"));
+        break;
+    default:
+        break;  // nothing awaited: a late or stray reply
+    }
+}
+
+void MainWindow::serialErrorSlot(QString msg)
+{
+    showCritical(msg);
+    closeProgressDialog();
+    m_pendingOperation = PendingNone;
+}
+
+void MainWindow::timeoutHandler()
+{
+    m_firmwareUpload = false;
+}

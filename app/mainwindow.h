@@ -1,0 +1,126 @@
+#pragma once
+
+#include "app/portlist.h"
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+#include <QVector>
+
+class QCloseEvent;
+class QProgressDialog;
+class QTimer;
+class Serial;
+class Ui_MainWindow;
+struct ParamField;
+
+// Title of the window and of every box and dialog it opens.
+inline constexpr char kAppTitle[] = "Velmor4 util";
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void showCritical(const QString &text);
+    void showInformation(const QString &text);
+    bool askConfirmation(const QString &title, const QString &text);
+
+    // Command layer
+    void sendRequest(int operation, quint32 address, const char *data, quint16 count);
+    bool isPortSelected();
+    int pendingOperation() const { return m_pendingOperation; }
+
+    // Port chooser and remembered port
+    void loadIni();
+    void saveIni();
+    void enumSerialPorts();
+    QString portName() const { return m_portName; }
+
+    // Settings blocks
+    void loadFactoryValues();
+    void showSysPar();
+    void showHardwPar();
+    bool readSysParForm();
+    bool readHardwParForm();
+    bool setSysParBlock(const QByteArray &block);
+    bool setHardwParBlock(const QByteArray &block);
+    QByteArray sysParBlock() const { return m_sysPar; }
+    QByteArray hardwParBlock() const { return m_hardwPar; }
+
+    // Firmware upload
+    bool loadFirmwareImage(const QString &fileName);
+    void createProgressDialog(const QString &label, int minimum, int maximum);
+    void closeProgressDialog();
+    void setProgressValue(int value);
+    bool progressWasCanceled();
+    void startFirmwareUpload();
+    bool isUploading() const { return m_firmwareUpload && m_progressDialogFlag; }
+
+signals:
+    void serialSendBufSignal(QString portName, QByteArray data, int timeout = 3000);
+    // Declared for completeness; the worker opens and closes the port by itself.
+    void serialOpenSignal(QString portName);
+    void serialCloseSignal();
+
+public slots:
+    void serialErrorSlot(QString msg);
+    void serialDataReadySlot(QByteArray data);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void timeoutHandler();
+    void enumSerialHandler();
+    void actionFirmwareVer_Click();
+    void actionUpdateFirmware_Click();
+    void actionFileOpenParam_Click();
+    void actionFileSaveParam_Click();
+    void actionSysParRead_Click();
+    void actionSysParWrite_Click();
+    void actionHardwParRead_Click();
+    void actionHardwParWrite_Click();
+    void commPortComboCombo_currentIndexChanged(int idx);
+    void factoryBtn_Click();
+
+private:
+    enum Pending { PendingNone, PendingVersion, PendingChunk, PendingSysRead, PendingHardwRead,
+                   PendingWriteAck };
+
+    void handleVersionReply(const QByteArray &data);
+    void handleChunkReply(const QByteArray &data);
+    void endUpload();
+    void sendChunk();
+
+    bool readForm(const QVector<ParamField> &fields, QByteArray &block);
+    void showForm(const QVector<ParamField> &fields, const QByteArray &block);
+    QString fieldWidgetText(const ParamField &field) const;
+    void setFieldWidgetText(const ParamField &field, const QString &text);
+    void focusField(const ParamField &field);
+
+    QThread m_thread;
+    Ui_MainWindow *ui;
+    Serial *m_serial;
+    QString m_iniPath;
+    QString m_portName;
+    QTimer *m_portScanTimer = nullptr;
+    QProgressDialog *m_progressDialog = nullptr;
+    bool m_progressDialogFlag = false;
+    bool m_initialising = true;
+    QStringList m_coordHeaderLabels;
+    int m_pendingOperation = PendingNone;
+    bool m_firmwareUpload = false;
+    QByteArray m_requestBuffer;
+    bool m_unsavedChanges = false;
+    QByteArray m_firmwareImage;
+    quint32 m_imageSize = 0;
+    quint32 m_bytesSent = 0;
+    QByteArray m_sysPar;
+    QByteArray m_hardwPar;
+    PortList m_portList;
+};

@@ -1,0 +1,85 @@
+#include "app/portlist.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+namespace {
+QStringList g_extraPorts;
+PortList::Source g_systemSource;
+
+// Enumerating the system's ports is by far the dearest part of an idle tick, so on systems
+// with a device directory it runs only when that directory changed, for a short while after
+// (device nodes may appear before the port is fully registered), and as a safety net.
+constexpr qint64 kSettleMs = 3000;
+constexpr qint64 kSafetyNetMs = 10000;
+const char kDevDir[] = "/dev";
+
+QStringList enumerateSystemPorts()
+{
+    QStringList names;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos)
+        names << info.portName();
+    return names;
+}
+}  // namespace
+
+void PortList::setExtraPorts(const QStringList &paths)
+{
+    g_extraPorts = paths;
+}
+
+QStringList PortList::extraPorts()
+{
+    return g_extraPorts;
+}
+
+void PortList::setSystemSource(Source source)
+{
+    g_systemSource = std::move(source);
+}
+
+QStringList PortList::ports()
+{
+    if (g_systemSource)
+        m_system = g_systemSource();
+    else if (systemMayHaveChanged())
+        m_system = enumerateSystemPorts();
+    return m_system + g_extraPorts;
+}
+
+bool PortList::systemMayHaveChanged()
+{
+    if (!m_scanned || m_sinceFullScan.hasExpired(kSafetyNetMs)) {
+        m_scanned = true;
+        m_sinceFullScan.start();
+        return true;
+    }
+    const QFileInfo dev(QString::fromLatin1(kDevDir));
+    if (!dev.exists())
+        return true;  // no cheap signal on this system: enumerate every time
+    const qint64 stamp = dev.lastModified().toMSecsSinceEpoch();
+    if (stamp != m_devStamp) {
+        m_devStamp = stamp;
+        m_sinceDevChange.start();
+    }
+    return m_sinceDevChange.isValid() && !m_sinceDevChange.hasExpired(kSettleMs);
+}
+
+bool applyPortList(QComboBox *combo, const QStringList &ports, const QString &portName)
+{
+    const bool rebuild = combo->count() != ports.size();
+    if (rebuild) {
+        combo->clear();
+        combo->addItems(ports);
+    }
+    for (int i = 0; i < combo->count(); ++i) {
+        if (combo->itemText(i) == portName) {
+            combo->setCurrentIndex(i);
+            break;
+        }
+    }
+    return rebuild;
+}

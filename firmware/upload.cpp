@@ -1,0 +1,134 @@
+// Firmware version query and the chunked, stop-and-wait firmware upload.
+#include "app/mainwindow.h"
+
+#include "firmware/chunks.h"
+#include "firmware/image.h"
+#include "firmware/version.h"
+#include "link/protocol.h"
+
+#include <QFileDialog>
+#include <QProgressDialog>
+
+namespace {
+constexpr int kProgressMinimumMs = 100;
+}
+
+void MainWindow::actionFirmwareVer_Click()
+{
+    m_pendingOperation = PendingVersion;
+    sendRequest(proto::kOpRead, proto::kVersionAddr, nullptr, proto::kVersionSize);
+}
+
+void MainWindow::handleVersionReply(const QByteArray &data)
+{
+    const QString text = firmwareVersionText(data);
+    if (text.isNull())
+        showCritical(QStringLiteral("Неизвестное устройство!"));
+    else
+        showInformation(text);
+}
+
+void MainWindow::actionUpdateFirmware_Click()
+{
+    if (!askConfirmation(QLatin1String(kAppTitle),
+                         QStringLiteral("Обновить прошивку?\nВнимание!!! Не отключайте питание "
+                                        "до окончания операции!")))
+        return;
+    // Space-separated: Qt splits the patterns on spaces, a comma would become part of one.
+    const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), QString(),
+                                                      QStringLiteral("Binary files (*.bin *.binary)"));
+    if (name.isEmpty() || !loadFirmwareImage(name))
+        return;
+    // Without a port no chunk could go out, and the dialog would wait for nothing.
+    if (!isPortSelected())
+        return;
+    createProgressDialog(QStringLiteral("Обновление..."), 0, 100);
+    startFirmwareUpload();
+}
+
+bool MainWindow::loadFirmwareImage(const QString &fileName)
+{
+    switch (readFirmwareImage(fileName, &m_firmwareImage)) {
+    case ImageError::None:
+        m_imageSize = quint32(m_firmwareImage.size());
+        return true;
+    case ImageError::TooLarge:
+        showCritical(QStringLiteral("Неизвестное устройство!"));
+        return false;
+    case ImageError::Empty:
+        showCritical(QStringLiteral("Файл прошивки пуст!"));
+        return false;
+    case ImageError::Open:
+    case ImageError::Short:
+        break;
+    }
+    showCritical(QStringLiteral("Ошибка открытия файла!"));
+    return false;
+}
+
+void MainWindow::createProgressDialog(const QString &label, int minimum, int maximum)
+{
+    m_progressDialog = new QProgressDialog(label, QStringLiteral("Отмена"), minimum, maximum, this);
+    m_progressDialog->setMinimumDuration(kProgressMinimumMs);
+    m_progressDialog->setValue(minimum);
+    m_progressDialog->setWindowModality(Qt::WindowModal);
+    m_progressDialog->setWindowTitle(QLatin1String(kAppTitle));
+    m_progressDialogFlag = true;
+}
+
+void MainWindow::closeProgressDialog()
+{
+    delete m_progressDialog;
+    m_progressDialog = nullptr;
+    m_progressDialogFlag = false;
+}
+
+void MainWindow::setProgressValue(int value)
+{
+    if (m_progressDialogFlag)
+        m_progressDialog->setValue(value);
+}
+
+bool MainWindow::progressWasCanceled()
+{
+    return m_progressDialogFlag && m_progressDialog->wasCanceled();
+}
+
+void MainWindow::startFirmwareUpload()
+{
+    m_firmwareUpload = true;
+    m_pendingOperation = PendingChunk;
+    m_bytesSent = 0;
+    sendChunk();
+}
+
+void MainWindow::sendChunk()
+{
+    const Chunk chunk = chunkAt(m_bytesSent, m_imageSize);
+    sendRequest(proto::kOpWrite, chunk.address, m_firmwareImage.constData() + chunk.offset,
+                chunk.count);
+}
+
+void MainWindow::handleChunkReply(const QByteArray &data)
+{
+    if (data.isEmpty() || data.at(0) == 0) {
+        endUpload();
+        showCritical(QStringLiteral("Ошибка обновления прошивки!"));
+        return;
+    }
+    m_bytesSent += proto::kChunkSize;
+    setProgressValue(progressPercent(m_bytesSent, m_imageSize));
+    if (m_bytesSent < m_imageSize) {
+        sendChunk();
+        return;
+    }
+    endUpload();
+    showInformation(QStringLiteral("Прошивка успешно обновлена"));
+}
+
+void MainWindow::endUpload()
+{
+    closeProgressDialog();
+    m_pendingOperation = PendingNone;
+    m_firmwareUpload = false;
+}

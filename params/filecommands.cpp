@@ -1,0 +1,70 @@
+// Settings files: save the window's settings to a file, load them back.
+#include "app/mainwindow.h"
+
+#include "params/settingsfile.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QSaveFile>
+
+namespace {
+const char kOpenError[] = "Ошибка открытия файла!";
+// Far larger than any real settings file; keeps a wrongly chosen file from being read whole.
+constexpr qint64 kMaxSettingsFile = 64 * 1024;
+}  // namespace
+
+void MainWindow::actionFileSaveParam_Click()
+{
+    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить"), QString(),
+                                                      QStringLiteral("VLT Files (*.vlt)"));
+    if (name.isEmpty())
+        return;
+    if (!readSysParForm() || !readHardwParForm())
+        return;
+
+    // Written aside and renamed into place, so a failed save never leaves a damaged file.
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        showCritical(QString::fromUtf8(kOpenError));
+        return;
+    }
+    file.write(settingsFileText(m_sysPar, m_hardwPar));
+    if (!file.commit())
+        showCritical(QStringLiteral("Ошибка записи файла!"));
+}
+
+void MainWindow::actionFileOpenParam_Click()
+{
+    if (!askConfirmation(QLatin1String(kAppTitle),
+                         QStringLiteral("Внимание!!! Текущие настройки будут перезаписаны!\n"
+                                        "Продолжить?")))
+        return;
+    const QString name =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), QString(),
+                                     QStringLiteral("VLT Files (*.vlt);;All Files (*.*)"));
+    if (name.isEmpty())
+        return;
+
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showCritical(QString::fromUtf8(kOpenError));
+        return;
+    }
+    const QByteArray text = file.read(kMaxSettingsFile + 1);
+    file.close();
+
+    QByteArray sys;
+    QByteArray hardw;
+    QString error;
+    if (text.size() > kMaxSettingsFile)
+        error = QStringLiteral("файл слишком велик");
+    if (!error.isEmpty() || !parseSettingsFile(text, &sys, &hardw, &error)) {
+        showCritical(QStringLiteral("Неверный файл настроек: %1").arg(error));
+        return;
+    }
+    setSysParBlock(sys);
+    setHardwParBlock(hardw);
+    showSysPar();
+    showHardwPar();
+    m_unsavedChanges = false;
+}

@@ -1,0 +1,100 @@
+#include "params/settingsfile.h"
+
+#include "link/protocol.h"
+#include "params/fields.h"
+
+#include <QHash>
+#include <QList>
+
+namespace {
+
+const char kSystem[] = "system";
+const char kHardware[] = "hardware";
+const char kReservedKey[] = "reserved";
+
+QString qualified(const char *section, const char *key)
+{
+    return QLatin1String(section) + QLatin1Char('.') + QLatin1String(key);
+}
+
+void appendFields(QByteArray &out, const QVector<ParamField> &fields, const QByteArray &block)
+{
+    for (const ParamField &f : fields)
+        out += QByteArray(f.key) + " = " + fieldText(f, block).toLatin1() + '\n';
+}
+
+}  // namespace
+
+QByteArray settingsFileText(const QByteArray &sysBlock, const QByteArray &hardwBlock)
+{
+    QByteArray out = "# Velmor4 util settings\nformat = " + QByteArray::number(kSettingsFormat)
+                     + "\n\n[" + kSystem + "]\n";
+    appendFields(out, sysParFields(), sysBlock);
+    out += QByteArray(kReservedKey) + " = "
+           + QByteArray::number(quint8(sysBlock.at(kSysReservedOffset))) + "\n\n[" + kHardware
+           + "]\n";
+    appendFields(out, hardwParFields(), hardwBlock);
+    return out;
+}
+
+bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray *hardwBlock,
+                       QString *error)
+{
+    QHash<QString, QString> values;
+    QString section;
+    const QList<QByteArray> lines = text.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = QString::fromUtf8(lines[i]).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2).trimmed();
+            continue;
+        }
+        const int eq = line.indexOf(QLatin1Char('='));
+        const QString key = (section.isEmpty() ? QString() : section + QLatin1Char('.'))
+                            + line.left(eq).trimmed();
+        if (eq <= 0 || values.contains(key)) {
+            *error = QStringLiteral("строка %1 не разобрана").arg(i + 1);
+            return false;
+        }
+        values.insert(key, line.mid(eq + 1).trimmed());
+    }
+
+    if (values.value(QStringLiteral("format")) != QString::number(kSettingsFormat)) {
+        *error = QStringLiteral("неизвестная версия формата");
+        return false;
+    }
+    values.remove(QStringLiteral("format"));
+
+    QByteArray sys(proto::kSysParSize, '\0');
+    QByteArray hardw(proto::kHardwParSize, '\0');
+    const auto take = [&](const QString &key, const ParamField &f, QByteArray &block) {
+        quint16 shown = 0;
+        const auto it = values.constFind(key);
+        if (it == values.constEnd() || !parseField(f, *it, &shown)) {
+            *error = QStringLiteral("неверное или отсутствующее значение %1").arg(key);
+            return false;
+        }
+        storeField(f, shown, block);
+        values.remove(key);
+        return true;
+    };
+    for (const ParamField &f : sysParFields())
+        if (!take(qualified(kSystem, f.key), f, sys))
+            return false;
+    const ParamField reserved{kReservedKey, nullptr, 0, 0, kSysReservedOffset, 1, 0, 255, 0, 0};
+    if (!take(qualified(kSystem, kReservedKey), reserved, sys))
+        return false;
+    for (const ParamField &f : hardwParFields())
+        if (!take(qualified(kHardware, f.key), f, hardw))
+            return false;
+    if (!values.isEmpty()) {
+        *error = QStringLiteral("неизвестный параметр %1").arg(values.keys().constFirst());
+        return false;
+    }
+
+    *sysBlock = sys;
+    *hardwBlock = hardw;
+    return true;
+}

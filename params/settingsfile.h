@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A settings file holds both blocks as text an engineer can read and diff:
+//
+//   # Velmor4 util settings
+//   format = 1
+//
+//   [system]
+//   switch1.start = 1
+//   ...
+//   reserved = 0
+//
+//   [hardware]
+//   ULINE_SHORT = 200
+//   ...
+//
+// Values are the numbers the window shows, checked against the window's ranges on reading;
+// "reserved" is the device's own byte 33 of the system block, kept as it was read (0..255).
+// Lines starting with '#' and blank lines are ignored; every key must appear exactly once.
+
+constexpr int kSettingsFormat = 1;
+
+QByteArray settingsFileText(const QByteArray &sysBlock, const QByteArray &hardwBlock);
+
+// Reads both blocks from text. On any fault returns false with a message for the user and
+// leaves the outputs untouched.
+bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray *hardwBlock,
+                       QString *error);

@@ -1,0 +1,87 @@
+#include "tests/support/modalanswerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+
+ModalAnswerer::ModalAnswerer(QObject *parent)
+    : QObject(parent)
+{
+    m_timer.setInterval(5);
+    connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::poll);
+    m_timer.start();
+}
+
+QStringList ModalAnswerer::texts() const
+{
+    QStringList out;
+    for (const Seen &s : m_boxes)
+        out << s.text;
+    return out;
+}
+
+void ModalAnswerer::clear()
+{
+    m_boxes.clear();
+    m_filters.clear();
+    m_fileDialogs = 0;
+}
+
+bool ModalAnswerer::waitForBoxes(int count, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (m_boxes.size() < count && !t.hasExpired(timeoutMs))
+        QTest::qWait(5);
+    return m_boxes.size() >= count;
+}
+
+void ModalAnswerer::poll()
+{
+    if (m_cancelProgress) {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *progress = qobject_cast<QProgressDialog *>(w);
+            if (progress && progress->isVisible()) {
+                m_cancelProgress = false;
+                progress->cancel();
+                return;
+            }
+        }
+    }
+
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible())
+        return;
+
+    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        m_boxes.append({box->windowTitle(), box->text(), box->icon()});
+        const QList<QAbstractButton *> buttons = box->buttons();
+        QAbstractButton *press = buttons.size() == 1 ? buttons.first() : nullptr;
+        if (!press && !m_answers.isEmpty()) {
+            const QString wanted = m_answers.dequeue();
+            for (QAbstractButton *b : buttons)
+                if (b->text() == wanted)
+                    press = b;
+        }
+        if (press)
+            press->click();
+        else
+            QTest::keyClick(box, Qt::Key_Escape);
+        return;
+    }
+
+    if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+        ++m_fileDialogs;
+        m_filters << dialog->nameFilters().join(QStringLiteral(";;"));
+        const QString name = m_fileNames.isEmpty() ? QString() : m_fileNames.dequeue();
+        if (name.isEmpty()) {
+            dialog->reject();
+        } else {
+            dialog->selectFile(name);
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    }
+}

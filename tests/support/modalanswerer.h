@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QQueue>
+#include <QString>
+#include <QTimer>
+
+// Answers the program's modal dialogs the way a user would, by watching
+// QApplication::activeModalWidget(). Message boxes with one button are acknowledged; questions
+// take the next queued answer (Escape when none is queued); file dialogs take the next queued
+// file name (an empty name cancels them).
+class ModalAnswerer : public QObject
+{
+    Q_OBJECT
+public:
+    struct Seen
+    {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+    };
+
+    explicit ModalAnswerer(QObject *parent = nullptr);
+
+    void queueAnswer(const QString &buttonText) { m_answers.enqueue(buttonText); }
+    void queueFileName(const QString &path) { m_fileNames.enqueue(path); }
+    void cancelProgressWhenShown() { m_cancelProgress = true; }
+
+    const QList<Seen> &boxes() const { return m_boxes; }
+    QStringList texts() const;
+    int fileDialogs() const { return m_fileDialogs; }
+    QStringList fileDialogFilters() const { return m_filters; }
+    void clear();
+
+    // Spins the event loop until `count` message boxes have been answered.
+    bool waitForBoxes(int count, int timeoutMs = 5000);
+
+private:
+    void poll();
+
+    QTimer m_timer;
+    QQueue<QString> m_answers;
+    QQueue<QString> m_fileNames;
+    QList<Seen> m_boxes;
+    QStringList m_filters;
+    int m_fileDialogs = 0;
+    bool m_cancelProgress = false;
+};

@@ -1,0 +1,266 @@
+// The window as the engineer first meets it: form, title, menus, dialogs, start and exit.
+#include "app/mainwindow.h"
+#include "app/portlist.h"
+#include "tests/support/harness.h"
+#include "tests/support/modalanswerer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+int threadCount()
+{
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+QStringList menuEntries(QMenu *menu)
+{
+    QStringList out;
+    for (QAction *a : menu->actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+}  // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void titleAndLabels();
+    void widgetsSitWhereTheEngineerExpectsThem_data();
+    void widgetsSitWhereTheEngineerExpectsThem();
+    void menusInOrder();
+    void coordinateTableIsSetUp();
+    void blocksStartWithFactoryValues();
+    void dialogHelpers();
+    void confirmationRefusedByEscape();
+    void closesWithoutQuestion();
+    void quitStopsTheWorkerAndSavesThePort();
+    void exitWhileARequestIsInFlight();
+
+private:
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestWindow::init()
+{
+    QFile::remove(WindowHarness::iniPath());
+    PortList::setSystemSource([] { return QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")}; });
+    m_window.reset(new MainWindow);
+}
+
+void TestWindow::cleanup()
+{
+    m_window.reset();
+    PortList::setSystemSource({});
+    QFile::remove(WindowHarness::iniPath());
+}
+
+void TestWindow::titleAndLabels()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Velmor4 util v1.0"));
+    QCOMPARE(m_window->objectName(), QStringLiteral("MainWindow"));
+    auto *label = m_window->findChild<QLabel *>(QStringLiteral("label"));
+    QVERIFY(label);
+    QCOMPARE(label->text(), QString::fromUtf8("\xD0\xA1\xD0\x9E\xD0\x9C \xD0\xBF\xD0\xBE\xD1\x80\xD1\x82:"));
+    QVERIFY(label->text() != QStringLiteral("COM порт:"));
+    QCOMPARE(m_window->findChild<QGroupBox *>(QStringLiteral("sysGroup"))->title(),
+             QStringLiteral("Системные настройки"));
+    QCOMPARE(m_window->findChild<QGroupBox *>(QStringLiteral("hardwGroup"))->title(),
+             QStringLiteral("Hardw"));
+    QCOMPARE(m_window->findChild<QPushButton *>(QStringLiteral("factoryBtn"))->text(),
+             QStringLiteral("Заводские значения"));
+    QCOMPARE(m_window->minimumSize(), QSize(430, 520));
+    QCOMPARE(m_window->maximumSize(), QSize(800, 600));
+}
+
+void TestWindow::widgetsSitWhereTheEngineerExpectsThem_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("text");  // label text above the field, where there is one
+    QTest::newRow("port") << "commPortCombo" << "centralwidget" << QRect(310, 30, 101, 22) << "";
+    QTest::newRow("table") << "coordTbl" << "sysGroup" << QRect(10, 40, 241, 181) << "Координатные коммутаторы";
+    QTest::newRow("used") << "comUsedEdit" << "sysGroup" << QRect(270, 40, 151, 21) << "Кол-во коорд. коммутаторов";
+    QTest::newRow("calls") << "callCountEdit" << "sysGroup" << QRect(270, 80, 151, 21) << "Кол-во вызовов";
+    QTest::newRow("talk") << "talkTimeoutEdit" << "sysGroup" << QRect(270, 120, 151, 21) << "Время разговора";
+    QTest::newRow("low") << "loThrEdit" << "sysGroup" << QRect(270, 160, 151, 21) << "Нижний порог";
+    QTest::newRow("high") << "hiThrEdit" << "sysGroup" << QRect(270, 200, 151, 21) << "Верхний порог";
+    QTest::newRow("short") << "uLineShortEdit" << "hardwGroup" << QRect(10, 40, 151, 21) << "ULINE_SHORT";
+    QTest::newRow("down") << "uLineTrDownEdit" << "hardwGroup" << QRect(10, 80, 151, 21) << "ULINE_TR_DOWN";
+    QTest::newRow("up") << "uLineTrUpEdit" << "hardwGroup" << QRect(10, 120, 151, 21) << "ULINE_TR_UP";
+    QTest::newRow("stab") << "stabTimeoutEdit" << "hardwGroup" << QRect(10, 160, 151, 21) << "STAB_TIMEOUT";
+    QTest::newRow("repeat") << "repeatTimeoutEdit" << "hardwGroup" << QRect(10, 200, 151, 21) << "REPEAT_TIMEOUT";
+    QTest::newRow("button") << "factoryBtn" << "centralwidget" << QRect(310, 220, 131, 21) << "";
+}
+
+void TestWindow::widgetsSitWhereTheEngineerExpectsThem()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    auto *w = m_window->findChild<QWidget *>(name);
+    QVERIFY(w);
+    QCOMPARE(w->parentWidget()->objectName(), parent);
+    QCOMPARE(w->geometry(), geometry);
+    if (auto *edit = qobject_cast<QLineEdit *>(w)) {
+        QVERIFY(!edit->validator());
+        QVERIFY(edit->inputMask().isEmpty());
+    }
+    if (text.isEmpty())
+        return;
+    // Each label stands 20 pixels above its field.
+    const auto labels = w->parentWidget()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+    QLabel *found = nullptr;
+    for (QLabel *l : labels)
+        if (l->geometry().topLeft() == geometry.topLeft() - QPoint(0, 20))
+            found = l;
+    QVERIFY(found);
+    QCOMPARE(found->text(), text);
+    QCOMPARE(found->font().pointSize(), 8);
+}
+
+void TestWindow::menusInOrder()
+{
+    auto *file = m_window->findChild<QMenu *>(QStringLiteral("menuFile"));
+    auto *dev = m_window->findChild<QMenu *>(QStringLiteral("menu"));
+    QVERIFY(file && dev);
+    QCOMPARE(m_window->menuBar()->actions().size(), 2);
+    QCOMPARE(m_window->menuBar()->actions()[0], file->menuAction());
+    QCOMPARE(file->title(), QStringLiteral("Файл"));
+    QCOMPARE(dev->title(), QStringLiteral("Velmor"));
+    QCOMPARE(menuEntries(file), (QStringList{"Загрузить настройки", "Сохранить настройки", "-", "-", "Выход"}));
+    QCOMPARE(menuEntries(dev), (QStringList{"Версия прошивки", "-", "Обновить прошивку", "-",
+                                            "Считать настройки", "Записать настройки", "-",
+                                            "Hardw read", "Hardw write"}));
+    for (const char *name : {"actionFileOpenParam", "actionFileSaveParam"})
+        QVERIFY(!m_window->findChild<QAction *>(QLatin1String(name))->isEnabled());
+    QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("actionFileSaveParam"))->toolTip(),
+             QStringLiteral("Сохранить настройки в файл"));
+    QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("actionFileOpenParam"))->toolTip(),
+             QStringLiteral("Открыть файл настроек"));
+}
+
+void TestWindow::coordinateTableIsSetUp()
+{
+    auto *t = m_window->findChild<QTableWidget *>(QStringLiteral("coordTbl"));
+    QCOMPARE(t->rowCount(), 7);
+    QCOMPARE(t->columnCount(), 2);
+    QCOMPARE(t->horizontalHeaderItem(0)->text(), QStringLiteral("Нач. № абон."));
+    QCOMPARE(t->horizontalHeaderItem(1)->text(), QStringLiteral("Кон. № абон."));
+    QCOMPARE(t->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(t->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(t->horizontalHeader()->defaultSectionSize(), 110);
+    QCOMPARE(t->verticalHeader()->defaultSectionSize(), 20);
+    for (int r = 0; r < 7; ++r) {
+        QCOMPARE(t->item(r, 0)->text(), QStringLiteral("1"));
+        QCOMPARE(t->item(r, 1)->text(), QStringLiteral("220"));
+    }
+}
+
+void TestWindow::blocksStartWithFactoryValues()
+{
+    QByteArray sys;
+    for (int k = 0; k < 7; ++k)
+        sys += QByteArray::fromHex("0100DC00");
+    sys += QByteArray::fromHex("01321E320A00");
+    QCOMPARE(m_window->sysParBlock(), sys);
+    QCOMPARE(m_window->hardwParBlock(), QByteArray::fromHex("C800CC01E402F401B004"));
+    QCOMPARE(m_window->findChild<QLineEdit *>(QStringLiteral("callCountEdit"))->text(), QStringLiteral("12"));
+    QCOMPARE(m_window->findChild<QLineEdit *>(QStringLiteral("talkTimeoutEdit"))->text(), QStringLiteral("90"));
+}
+
+void TestWindow::dialogHelpers()
+{
+    ModalAnswerer answerer;
+    m_window->showCritical(QStringLiteral("плохо"));
+    m_window->showInformation(QStringLiteral("хорошо"));
+    answerer.queueAnswer(QStringLiteral("Да"));
+    QVERIFY(m_window->askConfirmation(QStringLiteral("Velmor4 util"), QStringLiteral("да?")));
+    answerer.queueAnswer(QStringLiteral("Нет"));
+    QVERIFY(!m_window->askConfirmation(QStringLiteral("Velmor4 util"), QStringLiteral("нет?")));
+    const auto &b = answerer.boxes();
+    QCOMPARE(b.size(), 4);
+    for (const auto &seen : b)
+        QCOMPARE(seen.title, QStringLiteral("Velmor4 util"));
+    QCOMPARE(b[0].icon, QMessageBox::Critical);
+    QCOMPARE(b[0].text, QStringLiteral("плохо"));
+    QCOMPARE(b[1].icon, QMessageBox::Information);
+    QCOMPARE(b[2].icon, QMessageBox::Question);
+}
+
+void TestWindow::confirmationRefusedByEscape()
+{
+    ModalAnswerer answerer;  // nothing queued: the question is closed with Escape
+    QVERIFY(!m_window->askConfirmation(QStringLiteral("Velmor4 util"), QStringLiteral("?")));
+    QCOMPARE(answerer.boxes().size(), 1);
+
+    // The title-bar close button: close the box without any button.
+    QTimer::singleShot(50, [] {
+        if (QWidget *w = QApplication::activeModalWidget())
+            w->close();
+    });
+    QVERIFY(!m_window->askConfirmation(QStringLiteral("Velmor4 util"), QStringLiteral("?")));
+}
+
+void TestWindow::closesWithoutQuestion()
+{
+    ModalAnswerer answerer;
+    m_window->show();
+    QVERIFY(m_window->close());
+    QTest::qWait(50);
+    QVERIFY(answerer.boxes().isEmpty());
+}
+
+void TestWindow::quitStopsTheWorkerAndSavesThePort()
+{
+    m_window.reset();
+    const int before = threadCount();
+    PortList::setSystemSource([] { return QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")}; });
+    m_window.reset(new MainWindow);
+    QVERIFY(threadCount() > before);
+    m_window->findChild<QComboBox *>(QStringLiteral("commPortCombo"))->setCurrentIndex(1);
+
+    QTimer::singleShot(0, m_window->findChild<QAction *>(QStringLiteral("actionFileQuit")),
+                       &QAction::trigger);
+    QCOMPARE(qApp->exec(), 0);
+    m_window.reset();
+    QTRY_COMPARE(threadCount(), before);
+    QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QStringLiteral("ttyUSB0"));
+}
+
+void TestWindow::exitWhileARequestIsInFlight()
+{
+    m_window.reset();
+    const int before = threadCount();
+    {
+        SimOptions silent;
+        silent.noReplyTo = 1;
+        WindowHarness h(silent);
+        QVERIFY(h.start());
+        h.trigger("actionFirmwareVer");
+        QTRY_COMPARE(h.sim().requestCount(), 1);
+    }
+    QTRY_COMPARE(threadCount(), before);
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"

@@ -1,0 +1,148 @@
+#!/usr/bin/env python3
+"""Draw the application icon and write it as a Windows .ico file.
+
+The icon is a blue rounded square carrying white "V4" letters.  It is
+rendered with plain Python (no imaging library) at 16x16, 32x32 and 48x48
+pixels and stored as uncompressed 32-bit BGRA bitmaps with an AND mask,
+the most widely understood kind of .ico entry (Windows resource compiler,
+Explorer, Qt's ico plugin).
+
+Usage: python3 tools/make_icon.py [output.ico]
+Default output: resources/vt.ico next to this script's parent directory.
+"""
+
+import math
+import os
+import struct
+import sys
+
+SIZES = (16, 32, 48)
+SUPERSAMPLE = 6
+
+# Geometry in unit coordinates (0..1, y grows downwards).
+MARGIN = 0.03
+CORNER = 0.20
+STROKE = 0.058  # half the stroke width of the letters
+
+# Letter strokes: "V" and "4", each segment a round-capped line.
+SEGMENTS = (
+    ((0.14, 0.24), (0.31, 0.77)),
+    ((0.31, 0.77), (0.49, 0.24)),
+    ((0.78, 0.22), (0.78, 0.80)),
+    ((0.78, 0.22), (0.55, 0.60)),
+    ((0.55, 0.60), (0.86, 0.60)),
+)
+
+TOP_COLOUR = (0x3A, 0x7C, 0xD8)
+BOTTOM_COLOUR = (0x16, 0x3F, 0x8C)
+BORDER_COLOUR = (0x0E, 0x2A, 0x5E)
+INK_COLOUR = (0xFF, 0xFF, 0xFF)
+
+
+def in_rounded_square(x, y, inset):
+    lo = MARGIN + inset
+    hi = 1.0 - MARGIN - inset
+    r = max(CORNER - inset, 0.0)
+    if x < lo or x > hi or y < lo or y > hi:
+        return False
+    cx = min(max(x, lo + r), hi - r)
+    cy = min(max(y, lo + r), hi - r)
+    return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+
+
+def segment_distance(x, y, a, b):
+    ax, ay = a
+    bx, by = b
+    dx, dy = bx - ax, by - ay
+    t = ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)
+    t = min(max(t, 0.0), 1.0)
+    return math.hypot(x - (ax + t * dx), y - (ay + t * dy))
+
+
+def on_letters(x, y):
+    return any(segment_distance(x, y, a, b) <= STROKE for a, b in SEGMENTS)
+
+
+def render(size):
+    """Return rows (top to bottom) of (r, g, b, a) tuples."""
+    border = 1.0 / size  # one pixel of darker rim
+    rows = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            acc = [0.0, 0.0, 0.0]
+            cover = 0
+            for sy in range(SUPERSAMPLE):
+                y = (py + (sy + 0.5) / SUPERSAMPLE) / size
+                for sx in range(SUPERSAMPLE):
+                    x = (px + (sx + 0.5) / SUPERSAMPLE) / size
+                    if not in_rounded_square(x, y, 0.0):
+                        continue
+                    cover += 1
+                    if not in_rounded_square(x, y, border):
+                        colour = BORDER_COLOUR
+                    elif on_letters(x, y):
+                        colour = INK_COLOUR
+                    else:
+                        colour = tuple(
+                            round(t + (b - t) * y)
+                            for t, b in zip(TOP_COLOUR, BOTTOM_COLOUR))
+                    for i in range(3):
+                        acc[i] += colour[i]
+            if cover:
+                rgb = tuple(int(round(c / cover)) for c in acc)
+                alpha = int(round(255 * cover / SUPERSAMPLE ** 2))
+                row.append(rgb + (alpha,))
+            else:
+                row.append((0, 0, 0, 0))
+        rows.append(row)
+    return rows
+
+
+def bitmap_entry(size, rows):
+    """BITMAPINFOHEADER, bottom-up BGRA pixels, bottom-up 1-bit AND mask."""
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0,
+                         0, 0, 0, 0, 0)
+    pixels = bytearray()
+    for row in reversed(rows):
+        for r, g, b, a in row:
+            pixels += bytes((b, g, r, a))
+    mask_stride = ((size + 31) // 32) * 4
+    mask = bytearray()
+    for row in reversed(rows):
+        line = bytearray(mask_stride)
+        for px, (_, _, _, a) in enumerate(row):
+            if a == 0:
+                line[px // 8] |= 0x80 >> (px % 8)
+        mask += line
+    image = header + bytes(pixels) + bytes(mask)
+    # biSizeImage: size of the pixel and mask data.
+    return image[:20] + struct.pack('<I', len(pixels) + len(mask)) + image[24:]
+
+
+def build_ico():
+    images = [bitmap_entry(s, render(s)) for s in SIZES]
+    out = bytearray(struct.pack('<HHH', 0, 1, len(images)))
+    offset = 6 + 16 * len(images)
+    for size, data in zip(SIZES, images):
+        out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32,
+                           len(data), offset)
+        offset += len(data)
+    for data in images:
+        out += data
+    return bytes(out)
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    default = os.path.join(here, os.pardir, 'resources', 'vt.ico')
+    path = sys.argv[1] if len(sys.argv) > 1 else default
+    data = build_ico()
+    with open(path, 'wb') as f:
+        f.write(data)
+    print('%s: %d bytes, sizes %s' % (os.path.normpath(path), len(data),
+                                       ', '.join('%dx%d' % (s, s) for s in SIZES)))
+
+
+if __name__ == '__main__':
+    main()
