@@ -15,8 +15,9 @@ PortList::Source g_systemSource;
 constexpr qint64 kSettleMs = 3000;
 constexpr qint64 kSafetyNetMs = 10000;
 const char kDevDir[] = "/dev";
+}  // namespace
 
-QStringList enumerateSystemPorts()
+QStringList PortList::systemPorts()
 {
     QStringList names;
     const auto infos = QSerialPortInfo::availablePorts();
@@ -24,7 +25,6 @@ QStringList enumerateSystemPorts()
         names << info.portName();
     return names;
 }
-}  // namespace
 
 void PortList::setExtraPorts(const QStringList &paths)
 {
@@ -46,7 +46,7 @@ QStringList PortList::ports()
     if (g_systemSource)
         m_system = g_systemSource();
     else if (systemMayHaveChanged())
-        m_system = enumerateSystemPorts();
+        m_system = systemPorts();
     return m_system + g_extraPorts;
 }
 

@@ -18,6 +18,8 @@ public:
     static QStringList extraPorts();
     // Replaces the system's list, for tests; an empty function restores it.
     static void setSystemSource(Source source);
+    // A full enumeration of the system's serial ports, every time it is called.
+    static QStringList systemPorts();
 
     QStringList ports();
 

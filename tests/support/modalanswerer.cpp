@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -32,10 +33,16 @@ void ModalAnswerer::clear()
 
 bool ModalAnswerer::waitForBoxes(int count, int timeoutMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (m_boxes.size() < count && !t.hasExpired(timeoutMs))
-        QTest::qWait(5);
+    // A plain event loop: QTest::qWait sleeps between turns and would slow every reply.
+    if (m_boxes.size() < count) {
+        QEventLoop loop;
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        connect(this, &ModalAnswerer::answered, &loop, [&] {
+            if (m_boxes.size() >= count)
+                loop.quit();
+        });
+        loop.exec();
+    }
     return m_boxes.size() >= count;
 }
 
@@ -70,6 +77,7 @@ void ModalAnswerer::poll()
             press->click();
         else
             QTest::keyClick(box, Qt::Key_Escape);
+        emit answered();
         return;
     }
 

@@ -37,6 +37,9 @@ public:
     // Spins the event loop until `count` message boxes have been answered.
     bool waitForBoxes(int count, int timeoutMs = 5000);
 
+signals:
+    void answered();
+
 private:
     void poll();
 

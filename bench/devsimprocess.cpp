@@ -1,0 +1,20 @@
+#include "bench/devsimprocess.h"
+
+DevsimProcess::~DevsimProcess()
+{
+    m_process.terminate();
+    m_process.waitForFinished(3000);
+}
+
+bool DevsimProcess::start(const QStringList &args)
+{
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(QStringLiteral(VELMOR4_DEVSIM), args);
+    if (!m_process.waitForStarted(5000))
+        return false;
+    while (!m_process.canReadLine())
+        if (!m_process.waitForReadyRead(5000))
+            return false;
+    m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    return !m_path.isEmpty();
+}
