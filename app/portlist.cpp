@@ -52,20 +52,22 @@ QStringList PortList::ports()
 
 bool PortList::systemMayHaveChanged()
 {
-    if (!m_scanned || m_sinceFullScan.hasExpired(kSafetyNetMs)) {
-        m_scanned = true;
-        m_sinceFullScan.start();
-        return true;
-    }
     const QFileInfo dev(QString::fromLatin1(kDevDir));
     if (!dev.exists())
         return true;  // no cheap signal on this system: enumerate every time
     const qint64 stamp = dev.lastModified().toMSecsSinceEpoch();
     if (stamp != m_devStamp) {
+        if (m_scanned)
+            m_sinceDevChange.start();
         m_devStamp = stamp;
-        m_sinceDevChange.start();
     }
-    return m_sinceDevChange.isValid() && !m_sinceDevChange.hasExpired(kSettleMs);
+    const bool settling = m_sinceDevChange.isValid() && !m_sinceDevChange.hasExpired(kSettleMs);
+    if (!m_scanned || settling || m_sinceFullScan.hasExpired(kSafetyNetMs)) {
+        m_scanned = true;
+        m_sinceFullScan.start();
+        return true;
+    }
+    return false;
 }
 
 bool applyPortList(QComboBox *combo, const QStringList &ports, const QString &portName)

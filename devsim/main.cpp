@@ -1,0 +1,248 @@
+// Plays the device on a pseudo-terminal so the program can be run and tested without one.
+
+#include "devsim/session.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalFds[2] = {-1, -1};
+
+void onSignal(int sig)
+{
+    const char c = char(sig);
+    // Nothing else is safe here; the event loop picks the byte up.
+    [[maybe_unused]] const ssize_t n = ::write(g_signalFds[0], &c, 1);
+}
+
+bool catchSignals()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0)
+        return false;
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(sig, &sa, nullptr);
+    return true;
+}
+
+const char kDescription[] =
+        "Plays the Velmor4 line-switching device on a pseudo-terminal.\n"
+        "The first line on standard output is the terminal to open in the program.\n"
+        "\n"
+        "Memory: version record 0x08002000 (4 bytes: 0, version byte, minor, major;\n"
+        "read-only), firmware 0x08002400..0x0800F7FF (erased to FF), system block\n"
+        "0x0800F800 (34 bytes) and hardware block 0x0800FC00 (10 bytes), both with the\n"
+        "program's factory values.\n"
+        "Read (operation 4): the reply holds the requested bytes when the whole range lies\n"
+        "in one region and the count is at most 1024; otherwise the reply is empty.\n"
+        "Write (operation 3): the reply is 01 when stored, 00 when the range is not wholly\n"
+        "inside one writable region, the count is above 1024 or the data length differs\n"
+        "from the count. Other operations get an empty reply. Frames with a bad checksum,\n"
+        "bodies shorter than 8 bytes, lengths above 1032 and frames interrupted by more\n"
+        "than 100 ms of silence are ignored without a reply.\n"
+        "\n"
+        "State file: the tag V4SIMST1, then the firmware region, the system block and the\n"
+        "hardware block, raw (54324 bytes); loaded at start when it exists, saved after\n"
+        "every stored write and at exit. The version record is not kept in it.\n"
+        "Firmware dump: the firmware region up to the highest byte written or differing\n"
+        "from FF, rewritten after every stored write and at exit.\n"
+        "\n"
+        "Fault numbers count requests from 1 (writes alone for --refuse-write).";
+
+bool toInt(const QCommandLineParser &p, const QString &name, int min, int max, int *out)
+{
+    if (!p.isSet(name))
+        return true;
+    bool ok = false;
+    const int v = p.value(name).toInt(&ok, 0);
+    if (!ok || v < min || v > max) {
+        std::fprintf(stderr, "velmor4_devsim: --%s wants a number from %d to %d\n",
+                     qPrintable(name), min, max);
+        return false;
+    }
+    *out = v;
+    return true;
+}
+
+bool toBytes(QString text, QByteArray *out)
+{
+    text.remove(QLatin1Char(' ')).remove(QLatin1Char(':'));
+    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        text = text.mid(2);
+    if (text.size() % 2 != 0)
+        return false;
+    for (QChar c : text) {
+        if (!c.isDigit() && !QStringLiteral("abcdefABCDEF").contains(c))
+            return false;
+    }
+    *out = QByteArray::fromHex(text.toLatin1());
+    return true;
+}
+
+// Someone may have replaced the link meanwhile; only our own is removed.
+bool pointsTo(const QString &link, const QString &target)
+{
+    char buf[4096];
+    const ssize_t n = ::readlink(QFile::encodeName(link).constData(), buf, sizeof buf);
+    return n > 0 && QFile::decodeName(QByteArray(buf, int(n))) == target;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velmor4_devsim"));
+
+    QCommandLineParser p;
+    p.setApplicationDescription(QString::fromLatin1(kDescription));
+    p.addHelpOption();
+    const QList<QCommandLineOption> options = {
+        {QStringLiteral("link"), QStringLiteral("Also reach the terminal through a symlink "
+                                                "named <path>, removed at exit."),
+         QStringLiteral("path")},
+        {QStringLiteral("minor"), QStringLiteral("Minor firmware version (default 5)."),
+         QStringLiteral("n")},
+        {QStringLiteral("major"), QStringLiteral("Major firmware version (default 1)."),
+         QStringLiteral("n")},
+        {QStringLiteral("version-byte"),
+         QStringLiteral("Byte 1 of the version record, hex (default 65)."),
+         QStringLiteral("hex")},
+        {QStringLiteral("state"), QStringLiteral("Keep the device memory in <file>."),
+         QStringLiteral("file")},
+        {QStringLiteral("dump-firmware"),
+         QStringLiteral("Write the firmware region to <file> after every stored write "
+                        "and at exit."),
+         QStringLiteral("file")},
+        {QStringLiteral("no-reply"),
+         QStringLiteral("Carry out request <n> but send no reply to it."), QStringLiteral("n")},
+        {QStringLiteral("corrupt"),
+         QStringLiteral("Send the reply to request <n> with a wrong checksum."),
+         QStringLiteral("n")},
+        {QStringLiteral("refuse-write"),
+         QStringLiteral("Answer the <n>th write request with 00 and store nothing."),
+         QStringLiteral("n")},
+        {QStringLiteral("delay"),
+         QStringLiteral("Wait <ms> after a request before the reply starts."),
+         QStringLiteral("ms")},
+        {QStringLiteral("bytewise"), QStringLiteral("Send replies one byte at a time.")},
+        {QStringLiteral("garbage"),
+         QStringLiteral("Send these hex bytes in front of every reply."),
+         QStringLiteral("hex")},
+        {QStringLiteral("baud"),
+         QStringLiteral("Pace both directions as a line of <n> baud, 10 bits a byte "
+                        "(default 0, unpaced)."),
+         QStringLiteral("n")},
+        {QStringLiteral("disconnect-after"),
+         QStringLiteral("Close the terminal and exit after answering request <n>."),
+         QStringLiteral("n")},
+        {QStringLiteral("resync-gap"),
+         QStringLiteral("Drop a half-received frame after <ms> of silence (default 100, "
+                        "0 never)."),
+         QStringLiteral("ms")},
+        {{QStringLiteral("v"), QStringLiteral("verbose")},
+         QStringLiteral("Log requests, replies and ignored bytes in hex on stderr.")},
+    };
+    p.addOptions(options);
+    p.process(app);
+    if (!p.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "velmor4_devsim: unexpected argument %s\n",
+                     qPrintable(p.positionalArguments().first()));
+        return 2;
+    }
+
+    SimOptions opts;
+    int minor = opts.minor, major = opts.major;
+    const bool numbersOk = toInt(p, QStringLiteral("minor"), 0, 255, &minor)
+            && toInt(p, QStringLiteral("major"), 0, 255, &major)
+            && toInt(p, QStringLiteral("no-reply"), 0, INT_MAX, &opts.noReplyTo)
+            && toInt(p, QStringLiteral("corrupt"), 0, INT_MAX, &opts.corruptReplyTo)
+            && toInt(p, QStringLiteral("refuse-write"), 0, INT_MAX, &opts.refuseWrite)
+            && toInt(p, QStringLiteral("delay"), 0, 3600000, &opts.delayMs)
+            && toInt(p, QStringLiteral("baud"), 0, 100000000, &opts.baud)
+            && toInt(p, QStringLiteral("disconnect-after"), 0, INT_MAX, &opts.disconnectAfter)
+            && toInt(p, QStringLiteral("resync-gap"), 0, 3600000, &opts.resyncGapMs);
+    if (!numbersOk)
+        return 2;
+    opts.minor = quint8(minor);
+    opts.major = quint8(major);
+    if (p.isSet(QStringLiteral("version-byte"))) {
+        QByteArray b;
+        if (!toBytes(p.value(QStringLiteral("version-byte")), &b) || b.size() != 1) {
+            std::fprintf(stderr, "velmor4_devsim: --version-byte wants one hex byte\n");
+            return 2;
+        }
+        opts.versionByte = quint8(b.at(0));
+    }
+    if (p.isSet(QStringLiteral("garbage"))
+        && !toBytes(p.value(QStringLiteral("garbage")), &opts.garbage)) {
+        std::fprintf(stderr, "velmor4_devsim: --garbage wants hex bytes, like 00FF55\n");
+        return 2;
+    }
+    opts.bytewise = p.isSet(QStringLiteral("bytewise"));
+    opts.verbose = p.isSet(QStringLiteral("verbose"));
+    opts.statePath = p.value(QStringLiteral("state"));
+    opts.firmwareDump = p.value(QStringLiteral("dump-firmware"));
+
+    if (!catchSignals()) {
+        std::perror("velmor4_devsim: socketpair");
+        return 1;
+    }
+    QSocketNotifier signalNotifier(g_signalFds[1], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] {
+        char c;
+        if (::read(g_signalFds[1], &c, 1) == 1)
+            QCoreApplication::quit();
+    });
+
+    Simulator sim(opts);
+    if (!sim.start()) {
+        std::fprintf(stderr, "velmor4_devsim: %s\n", qPrintable(sim.errorString()));
+        return 1;
+    }
+    QObject::connect(&sim, &Simulator::disconnected, &app, &QCoreApplication::quit);
+
+    const QString link = p.value(QStringLiteral("link"));
+    bool linked = false;
+    if (!link.isEmpty()) {
+        const QFileInfo old(link);
+        // Replace a stale link of an earlier run, never a real file.
+        if (old.isSymLink())
+            ::unlink(QFile::encodeName(link).constData());
+        if (::symlink(QFile::encodeName(sim.slavePath()).constData(),
+                      QFile::encodeName(link).constData())
+            != 0) {
+            std::fprintf(stderr, "velmor4_devsim: cannot create the link %s: %s\n",
+                         qPrintable(link), std::strerror(errno));
+            return 1;
+        }
+        linked = true;
+    }
+
+    // Scripts read this line to learn where to connect, so the link must already exist.
+    std::printf("%s\n", qPrintable(sim.slavePath()));
+    std::fflush(stdout);
+
+    const int rc = app.exec();
+
+    sim.stop();
+    const bool saved = sim.saveFiles();
+    if (linked && pointsTo(link, sim.slavePath()))
+        ::unlink(QFile::encodeName(link).constData());
+    return rc != 0 ? rc : (saved ? 0 : 1);
+}
