@@ -34,6 +34,7 @@ public:
     void sendRequest(int operation, quint32 address, const char *data, quint16 count);
     bool isPortSelected();
     int pendingOperation() const { return m_pendingOperation; }
+    const QThread *workerThread() const { return &m_thread; }
 
     // Port chooser and remembered port
     void loadIni();

@@ -7,7 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,19 +20,6 @@
 #include <QTest>
 
 namespace {
-// Threads started through QThread carry its name; Qt's own helper threads come and go.
-int threadCount()
-{
-    int n = 0;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString &t : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(tasks.filePath(t + QStringLiteral("/comm")));
-        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "QThread")
-            ++n;
-    }
-    return n;
-}
-
 QStringList menuEntries(QMenu *menu)
 {
     QStringList out;
@@ -239,35 +226,40 @@ void TestWindow::closesWithoutQuestion()
 
 void TestWindow::quitStopsTheWorkerAndSavesThePort()
 {
-    m_window.reset();
-    const int before = threadCount();
-    PortList::setSystemSource([] { return QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")}; });
-    m_window.reset(new MainWindow);
-    QVERIFY(threadCount() > before);
+    QVERIFY(m_window->workerThread()->isRunning());
+    bool finished = false;
+    connect(m_window->workerThread(), &QThread::finished, this, [&] { finished = true; },
+            Qt::DirectConnection);
     m_window->findChild<QComboBox *>(QStringLiteral("commPortCombo"))->setCurrentIndex(1);
 
     QTimer::singleShot(0, m_window->findChild<QAction *>(QStringLiteral("actionFileQuit")),
                        &QAction::trigger);
     QCOMPARE(qApp->exec(), 0);
+    QVERIFY(!finished);
     m_window.reset();
-    QTRY_COMPARE(threadCount(), before);
+    QVERIFY(finished);  // joined before the window was gone
     QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
     QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QStringLiteral("ttyUSB0"));
 }
 
 void TestWindow::exitWhileARequestIsInFlight()
 {
-    m_window.reset();
-    const int before = threadCount();
-    {
-        SimOptions silent;
-        silent.noReplyTo = 1;
-        WindowHarness h(silent);
-        QVERIFY(h.start());
-        h.trigger("actionFirmwareVer");
-        QTRY_COMPARE(h.sim().requestCount(), 1);
-    }
-    QTRY_COMPARE(threadCount(), before);
+    SimOptions silent;
+    silent.noReplyTo = 1;
+    WindowHarness h(silent);
+    QVERIFY(h.start());
+    bool finished = false;
+    connect(h.window().workerThread(), &QThread::finished, this, [&] { finished = true; },
+            Qt::DirectConnection);
+    h.trigger("actionFirmwareVer");
+    QTRY_COMPARE(h.sim().requestCount(), 1);
+    QElapsedTimer t;
+    t.start();
+    h.destroyWindow();
+    QVERIFY(finished);
+    QVERIFY(t.elapsed() < 1000);  // no waiting for the reply timer
+    QTest::qWait(50);
+    QVERIFY(h.answerer().boxes().isEmpty());
 }
 
 QTEST_MAIN(TestWindow)

@@ -18,6 +18,7 @@ public:
     ~WindowHarness();
 
     bool start();  // starts the simulator, then builds the window
+    void destroyWindow() { m_window.reset(); }
     static QString iniPath();
 
     Simulator &sim() { return m_sim; }
