@@ -201,8 +201,18 @@ void TestFirmware::uploadLandsInTheDevice()
     QTemporaryDir dir;
     WindowHarness h;
     QVERIFY(h.start());
+    // The bar as each chunk reaches the device: what the acknowledgements before it made it.
+    QList<int> shown;
+    QObject::connect(&h.sim(), &Simulator::requestHandled, [&] {
+        if (auto *d = h.window().findChild<QProgressDialog *>())
+            shown << d->value();
+    });
     QVERIFY(upload(h, writeFile(dir, "fw.bin", image(size))));
     QCOMPARE(h.answerer().texts().last(), kDone);
+    QList<int> expected{0};
+    for (int k = 1; k * proto::kChunkSize < size; ++k)
+        expected << progressPercent(quint32(k * proto::kChunkSize), quint32(size));
+    QCOMPARE(shown, expected);
     QCOMPARE(h.answerer().fileDialogFilters(), QStringList{"Binary files (*.bin *.binary)"});
     QCOMPARE(h.answerer().boxes()[0].text,
              QStringLiteral("Обновить прошивку?\nВнимание!!! Не отключайте питание до окончания операции!"));
