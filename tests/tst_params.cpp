@@ -247,18 +247,13 @@ void TestParams::declinedWriteSendsNothing()
 
 void TestParams::badFieldsStopTheWrite_data()
 {
+    // The ranges themselves are covered without a window; here, what the engineer sees.
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("field");  // line edit name, or "r,c" for a table cell
     QTest::addColumn<QString>("text");
     QTest::newRow("cell 65536") << "actionSysParWrite" << "3,1" << "65536";
-    QTest::newRow("cell empty") << "actionSysParWrite" << "0,0" << "";
-    QTest::newRow("cell -1") << "actionSysParWrite" << "6,0" << "-1";
     QTest::newRow("used 8") << "actionSysParWrite" << "comUsedEdit" << "8";
     QTest::newRow("calls 1") << "actionSysParWrite" << "callCountEdit" << "1";
-    QTest::newRow("talk 39") << "actionSysParWrite" << "talkTimeoutEdit" << "39";
-    QTest::newRow("low 101") << "actionSysParWrite" << "loThrEdit" << "101";
-    QTest::newRow("high 0") << "actionSysParWrite" << "hiThrEdit" << "0";
-    QTest::newRow("short 1024") << "actionHardwWrite" << "uLineShortEdit" << "1024";
     QTest::newRow("repeat 12a") << "actionHardwWrite" << "repeatTimeoutEdit" << "12a";
 }
 

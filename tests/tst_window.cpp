@@ -37,8 +37,7 @@ private slots:
     void cleanup();
 
     void titleAndLabels();
-    void widgetsSitWhereTheEngineerExpectsThem_data();
-    void widgetsSitWhereTheEngineerExpectsThem();
+    void labelsNameTheirFields();
     void menusInOrder();
     void coordinateTableIsSetUp();
     void blocksStartWithFactoryValues();
@@ -84,52 +83,30 @@ void TestWindow::titleAndLabels()
     QCOMPARE(m_window->maximumSize(), QSize(800, 600));
 }
 
-void TestWindow::widgetsSitWhereTheEngineerExpectsThem_data()
+void TestWindow::labelsNameTheirFields()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("parent");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("text");  // label text above the field, where there is one
-    QTest::newRow("port") << "commPortCombo" << "centralwidget" << QRect(310, 30, 101, 22) << "";
-    QTest::newRow("table") << "coordTbl" << "sysGroup" << QRect(10, 40, 241, 181) << "Координатные коммутаторы";
-    QTest::newRow("used") << "comUsedEdit" << "sysGroup" << QRect(270, 40, 151, 21) << "Кол-во коорд. коммутаторов";
-    QTest::newRow("calls") << "callCountEdit" << "sysGroup" << QRect(270, 80, 151, 21) << "Кол-во вызовов";
-    QTest::newRow("talk") << "talkTimeoutEdit" << "sysGroup" << QRect(270, 120, 151, 21) << "Время разговора";
-    QTest::newRow("low") << "loThrEdit" << "sysGroup" << QRect(270, 160, 151, 21) << "Нижний порог";
-    QTest::newRow("high") << "hiThrEdit" << "sysGroup" << QRect(270, 200, 151, 21) << "Верхний порог";
-    QTest::newRow("short") << "uLineShortEdit" << "hardwGroup" << QRect(10, 40, 151, 21) << "ULINE_SHORT";
-    QTest::newRow("down") << "uLineTrDownEdit" << "hardwGroup" << QRect(10, 80, 151, 21) << "ULINE_TR_DOWN";
-    QTest::newRow("up") << "uLineTrUpEdit" << "hardwGroup" << QRect(10, 120, 151, 21) << "ULINE_TR_UP";
-    QTest::newRow("stab") << "stabTimeoutEdit" << "hardwGroup" << QRect(10, 160, 151, 21) << "STAB_TIMEOUT";
-    QTest::newRow("repeat") << "repeatTimeoutEdit" << "hardwGroup" << QRect(10, 200, 151, 21) << "REPEAT_TIMEOUT";
-    QTest::newRow("button") << "factoryBtn" << "centralwidget" << QRect(310, 220, 131, 21) << "";
-}
-
-void TestWindow::widgetsSitWhereTheEngineerExpectsThem()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, parent);
-    QFETCH(QRect, geometry);
-    QFETCH(QString, text);
-    auto *w = m_window->findChild<QWidget *>(name);
-    QVERIFY(w);
-    QCOMPARE(w->parentWidget()->objectName(), parent);
-    QCOMPARE(w->geometry(), geometry);
-    if (auto *edit = qobject_cast<QLineEdit *>(w)) {
-        QVERIFY(!edit->validator());
-        QVERIFY(edit->inputMask().isEmpty());
+    // Each label stands 20 pixels above the field it names, in the 8 pt font.
+    const QPair<const char *, const char *> pairs[] = {
+        {"coordTbl", "Координатные коммутаторы"}, {"comUsedEdit", "Кол-во коорд. коммутаторов"},
+        {"callCountEdit", "Кол-во вызовов"}, {"talkTimeoutEdit", "Время разговора"},
+        {"loThrEdit", "Нижний порог"}, {"hiThrEdit", "Верхний порог"},
+        {"uLineShortEdit", "ULINE_SHORT"}, {"uLineTrDownEdit", "ULINE_TR_DOWN"},
+        {"uLineTrUpEdit", "ULINE_TR_UP"}, {"stabTimeoutEdit", "STAB_TIMEOUT"},
+        {"repeatTimeoutEdit", "REPEAT_TIMEOUT"},
+    };
+    for (const auto &p : pairs) {
+        auto *field = m_window->findChild<QWidget *>(QLatin1String(p.first));
+        QVERIFY2(field, p.first);
+        QLabel *label = nullptr;
+        for (QLabel *l : field->parentWidget()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
+            if (l->pos() == field->pos() - QPoint(0, 20))
+                label = l;
+        QVERIFY2(label, p.first);
+        QCOMPARE(label->text(), QString::fromUtf8(p.second));
+        QCOMPARE(label->font().pointSize(), 8);
+        if (auto *edit = qobject_cast<QLineEdit *>(field))
+            QVERIFY(!edit->validator() && edit->inputMask().isEmpty());
     }
-    if (text.isEmpty())
-        return;
-    // Each label stands 20 pixels above its field.
-    const auto labels = w->parentWidget()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
-    QLabel *found = nullptr;
-    for (QLabel *l : labels)
-        if (l->geometry().topLeft() == geometry.topLeft() - QPoint(0, 20))
-            found = l;
-    QVERIFY(found);
-    QCOMPARE(found->text(), text);
-    QCOMPARE(found->font().pointSize(), 8);
 }
 
 void TestWindow::menusInOrder()

@@ -9,6 +9,26 @@
 #include <QLineEdit>
 #include <QTableWidget>
 
+namespace {
+// A fresh window whose port chooser offers only the given line, with nothing remembered.
+MainWindow *windowOn(const QString &path)
+{
+    QFile::remove(WindowHarness::iniPath());
+    PortList::setSystemSource([] { return QStringList(); });
+    PortList::setExtraPorts({path});
+    auto *window = new MainWindow;
+    window->show();
+    return window;
+}
+
+void forgetPorts()
+{
+    PortList::setSystemSource({});
+    PortList::setExtraPorts({});
+    QFile::remove(WindowHarness::iniPath());
+}
+}  // namespace
+
 WindowHarness::WindowHarness(const SimOptions &options)
     : m_sim(options)
 {
@@ -17,9 +37,7 @@ WindowHarness::WindowHarness(const SimOptions &options)
 WindowHarness::~WindowHarness()
 {
     m_window.reset();
-    PortList::setSystemSource({});
-    PortList::setExtraPorts({});
-    QFile::remove(iniPath());
+    forgetPorts();
 }
 
 QString WindowHarness::iniPath()
@@ -31,11 +49,7 @@ bool WindowHarness::start()
 {
     if (!m_sim.start())
         return false;
-    QFile::remove(iniPath());
-    PortList::setSystemSource([] { return QStringList(); });
-    PortList::setExtraPorts({m_sim.slavePath()});
-    m_window.reset(new MainWindow);
-    m_window->show();
+    m_window.reset(windowOn(m_sim.slavePath()));
     return true;
 }
 
@@ -74,20 +88,14 @@ bool WindowHarness::run(const char *actionName, int boxes, int timeoutMs)
 RawWindow::~RawWindow()
 {
     m_window.reset();
-    PortList::setSystemSource({});
-    PortList::setExtraPorts({});
-    QFile::remove(WindowHarness::iniPath());
+    forgetPorts();
 }
 
 bool RawWindow::start()
 {
     if (!m_device.open())
         return false;
-    QFile::remove(WindowHarness::iniPath());
-    PortList::setSystemSource([] { return QStringList(); });
-    PortList::setExtraPorts({m_device.path()});
-    m_window.reset(new MainWindow);
-    m_window->show();
+    m_window.reset(windowOn(m_device.path()));
     return true;
 }
 
