@@ -14,7 +14,6 @@ PortList::Source g_systemSource;
 // (device nodes may appear before the port is fully registered), and as a safety net.
 constexpr qint64 kSettleMs = 3000;
 constexpr qint64 kSafetyNetMs = 10000;
-const char kDevDir[] = "/dev";
 }  // namespace
 
 QStringList PortList::systemPorts()
@@ -41,18 +40,24 @@ void PortList::setSystemSource(Source source)
     g_systemSource = std::move(source);
 }
 
+PortList::PortList(Source enumerate, const QString &watchDir)
+    : m_enumerate(std::move(enumerate))
+    , m_watchDir(watchDir)
+{
+}
+
 QStringList PortList::ports()
 {
     if (g_systemSource)
         m_system = g_systemSource();
     else if (systemMayHaveChanged())
-        m_system = systemPorts();
+        m_system = m_enumerate();
     return m_system + g_extraPorts;
 }
 
 bool PortList::systemMayHaveChanged()
 {
-    const QFileInfo dev(QString::fromLatin1(kDevDir));
+    const QFileInfo dev(m_watchDir);
     if (!dev.exists())
         return true;  // no cheap signal on this system: enumerate every time
     const qint64 stamp = dev.lastModified().toMSecsSinceEpoch();

@@ -21,11 +21,18 @@ public:
     // A full enumeration of the system's serial ports, every time it is called.
     static QStringList systemPorts();
 
+    // Enumerates through `enumerate` only when `watchDir` (where device nodes appear) changed
+    // lately, or as a periodic safety net; every time when there is no such directory.
+    explicit PortList(Source enumerate = &PortList::systemPorts,
+                      const QString &watchDir = QStringLiteral("/dev"));
+
     QStringList ports();
 
 private:
     bool systemMayHaveChanged();
 
+    Source m_enumerate;
+    QString m_watchDir;
     QStringList m_system;
     bool m_scanned = false;
     qint64 m_devStamp = -1;

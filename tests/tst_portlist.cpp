@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -45,6 +46,7 @@ private slots:
     void emptiedChooserKeepsPortNameAndSavesEmpty();
     void extraPathsFollowSystemPorts();
     void firstTickComesAfterConstruction();
+    void enumeratesOnlyWhenDevicesChange();
 
 private:
     QComboBox *combo(MainWindow &w) { return w.findChild<QComboBox *>(QStringLiteral("commPortCombo")); }
@@ -200,6 +202,34 @@ void TestPortList::firstTickComesAfterConstruction()
     QTest::qWait(350);
     QCOMPARE(calls, 1);
     QTRY_COMPARE_WITH_TIMEOUT(calls, 2, 1000);
+    PortList::setSystemSource([] { return g_ports; });
+}
+
+void TestPortList::enumeratesOnlyWhenDevicesChange()
+{
+    QTemporaryDir dev;
+    int calls = 0;
+    PortList list([&calls] { ++calls; return QStringList{QStringLiteral("ttyUSB0")}; }, dev.path());
+    const QStringList expected{"ttyUSB0", "/dev/pts/9"};
+    PortList::setSystemSource({});
+    PortList::setExtraPorts({"/dev/pts/9"});
+    QCOMPARE(list.ports(), expected);
+    QCOMPARE(list.ports(), expected);  // nothing changed: the last list, no enumeration
+    QCOMPARE(calls, 1);
+
+    QTest::qWait(20);  // a new node gets a later modification time than the directory had
+    QFile node(dev.filePath(QStringLiteral("ttyUSB1")));
+    QVERIFY(node.open(QIODevice::WriteOnly));
+    QCOMPARE(list.ports(), expected);
+    QCOMPARE(calls, 2);
+    list.ports();  // and for a while after, while the port may still be registering
+    QCOMPARE(calls, 3);
+
+    PortList noDir([&calls] { ++calls; return QStringList(); }, dev.filePath(QStringLiteral("none")));
+    noDir.ports();
+    noDir.ports();
+    QCOMPARE(calls, 5);
+    PortList::setExtraPorts({});
     PortList::setSystemSource([] { return g_ports; });
 }
 
