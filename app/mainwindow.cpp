@@ -32,8 +32,9 @@ MainWindow::MainWindow(QWidget *parent)
     connect(this, &MainWindow::serialSendBufSignal, m_serial, &Serial::putBuf);
     // The worker comes back to this thread as its own ends, so that deleting it here also
     // stops a reply timer still running from a request in flight at exit.
-    connect(&m_thread, &QThread::finished, m_serial, [this] { m_serial->moveToThread(thread()); },
-            Qt::DirectConnection);
+    connect(
+        &m_thread, &QThread::finished, m_serial, [this] { m_serial->moveToThread(thread()); },
+        Qt::DirectConnection);
 
     m_portScanTimer = new QTimer(this);
     m_portScanTimer->setInterval(kPortScanMs);
@@ -49,8 +50,10 @@ MainWindow::MainWindow(QWidget *parent)
     readSysParForm();
     readHardwParForm();
 
-    connect(ui->actionFileOpenParam, &QAction::triggered, this, &MainWindow::actionFileOpenParam_Click);
-    connect(ui->actionFileSaveParam, &QAction::triggered, this, &MainWindow::actionFileSaveParam_Click);
+    connect(ui->actionFileOpenParam, &QAction::triggered, this,
+            &MainWindow::actionFileOpenParam_Click);
+    connect(ui->actionFileSaveParam, &QAction::triggered, this,
+            &MainWindow::actionFileSaveParam_Click);
     connect(ui->actionFileQuit, &QAction::triggered, qApp, &QCoreApplication::quit);
     connect(ui->actionFirmwareVer, &QAction::triggered, this, &MainWindow::actionFirmwareVer_Click);
     connect(ui->actionUpdateFirmware, &QAction::triggered, this,
@@ -58,7 +61,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionSysParRead, &QAction::triggered, this, &MainWindow::actionSysParRead_Click);
     connect(ui->actionSysParWrite, &QAction::triggered, this, &MainWindow::actionSysParWrite_Click);
     connect(ui->actionHardwRead, &QAction::triggered, this, &MainWindow::actionHardwParRead_Click);
-    connect(ui->actionHardwWrite, &QAction::triggered, this, &MainWindow::actionHardwParWrite_Click);
+    connect(ui->actionHardwWrite, &QAction::triggered, this,
+            &MainWindow::actionHardwParWrite_Click);
     connect(ui->commPortCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &MainWindow::commPortComboCombo_currentIndexChanged);
     connect(ui->factoryBtn, &QPushButton::clicked, this, &MainWindow::factoryBtn_Click);

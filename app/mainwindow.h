@@ -90,8 +90,14 @@ private slots:
     void factoryBtn_Click();
 
 private:
-    enum Pending { PendingNone, PendingVersion, PendingChunk, PendingSysRead, PendingHardwRead,
-                   PendingWriteAck };
+    enum Pending {
+        PendingNone,
+        PendingVersion,
+        PendingChunk,
+        PendingSysRead,
+        PendingHardwRead,
+        PendingWriteAck
+    };
 
     void handleVersionReply(const QByteArray &data);
     void handleChunkReply(const QByteArray &data);

@@ -15,8 +15,8 @@ void MainWindow::loadIni()
     QSettings ini(m_iniPath, QSettings::IniFormat);
     // A damaged file must not hand us half a port name.
     m_portName = ini.status() == QSettings::NoError
-                     ? ini.value(QLatin1String(kPortKey), QString()).toString()
-                     : QString();
+        ? ini.value(QLatin1String(kPortKey), QString()).toString()
+        : QString();
 }
 
 void MainWindow::saveIni()

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <sys/resource.h>

@@ -19,7 +19,8 @@ class Driver : public QObject
     Q_OBJECT
 public:
     Driver(const QString &port, int count)
-        : m_port(port), m_left(count)
+        : m_port(port)
+        , m_left(count)
     {
         const QByteArray data(proto::kChunkSize, '\x3C');
         m_body = buildRequestBody(proto::kOpWrite, proto::kFirmwareBase, data.constData(),

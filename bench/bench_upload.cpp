@@ -72,7 +72,8 @@ int main(int argc, char *argv[])
         return 1;
     const double limit = kChunks * (1037.0 + 6.0) * 10 / 9600;
     const double t = upload(line.path(), image);
-    std::printf("9600 baud: %.3f s, line-rate limit %.3f s, ratio %.4f, overhead %.2f ms per chunk\n",
-                t, limit, t / limit, (t - limit) * 1000 / kChunks);
+    std::printf(
+        "9600 baud: %.3f s, line-rate limit %.3f s, ratio %.4f, overhead %.2f ms per chunk\n", t,
+        limit, t / limit, (t - limit) * 1000 / kChunks);
     return 0;
 }

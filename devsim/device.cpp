@@ -84,16 +84,16 @@ QByteArray Device::handle(const Request &req, bool refuse)
 {
     m_lastWriteStored = false;
     if (req.operation == proto::kOpRead) {
-        const Region *r = req.count <= proto::kMaxCount ? regionFor(req.address, req.count)
-                                                         : nullptr;
+        const Region *r
+            = req.count <= proto::kMaxCount ? regionFor(req.address, req.count) : nullptr;
         if (!r)
             return QByteArray();
         return r->bytes.mid(int(req.address - r->base), req.count);
     }
     if (req.operation == proto::kOpWrite) {
         Region *r = req.count <= proto::kMaxCount && req.data.size() == req.count
-                ? regionFor(req.address, req.count)
-                : nullptr;
+            ? regionFor(req.address, req.count)
+            : nullptr;
         if (!r || !r->writable || refuse)
             return QByteArray(1, '\0');
         const int offset = int(req.address - r->base);
@@ -163,9 +163,9 @@ bool Device::loadState(const QByteArray &state, QString *error)
         if (error)
             *error = QStringLiteral("not a device state file (expected %1 bytes starting "
                                     "with %2, got %3 bytes)")
-                             .arg(stateSize())
-                             .arg(QLatin1String(kStateTag))
-                             .arg(state.size());
+                         .arg(stateSize())
+                         .arg(QLatin1String(kStateTag))
+                         .arg(state.size());
         return false;
     }
     int pos = kStateTagSize;

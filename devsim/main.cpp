@@ -40,29 +40,29 @@ bool catchSignals()
     return true;
 }
 
-const char kDescription[] =
-        "Plays the Velmor4 line-switching device on a pseudo-terminal.\n"
-        "The first line on standard output is the terminal to open in the program.\n"
-        "\n"
-        "Memory: version record 0x08002000 (4 bytes: 0, version byte, minor, major;\n"
-        "read-only), firmware 0x08002400..0x0800F7FF (erased to FF), system block\n"
-        "0x0800F800 (34 bytes) and hardware block 0x0800FC00 (10 bytes), both with the\n"
-        "program's factory values.\n"
-        "Read (operation 4): the reply holds the requested bytes when the whole range lies\n"
-        "in one region and the count is at most 1024; otherwise the reply is empty.\n"
-        "Write (operation 3): the reply is 01 when stored, 00 when the range is not wholly\n"
-        "inside one writable region, the count is above 1024 or the data length differs\n"
-        "from the count. Other operations get an empty reply. Frames with a bad checksum,\n"
-        "bodies shorter than 8 bytes, lengths above 1032 and frames interrupted by more\n"
-        "than 100 ms of silence are ignored without a reply.\n"
-        "\n"
-        "State file: the tag V4SIMST1, then the firmware region, the system block and the\n"
-        "hardware block, raw (54324 bytes); loaded at start when it exists, saved after\n"
-        "every stored write and at exit. The version record is not kept in it.\n"
-        "Firmware dump: the firmware region up to the highest byte written or differing\n"
-        "from FF, rewritten after every stored write and at exit.\n"
-        "\n"
-        "Fault numbers count requests from 1 (writes alone for --refuse-write).";
+const char kDescription[]
+    = "Plays the Velmor4 line-switching device on a pseudo-terminal.\n"
+      "The first line on standard output is the terminal to open in the program.\n"
+      "\n"
+      "Memory: version record 0x08002000 (4 bytes: 0, version byte, minor, major;\n"
+      "read-only), firmware 0x08002400..0x0800F7FF (erased to FF), system block\n"
+      "0x0800F800 (34 bytes) and hardware block 0x0800FC00 (10 bytes), both with the\n"
+      "program's factory values.\n"
+      "Read (operation 4): the reply holds the requested bytes when the whole range lies\n"
+      "in one region and the count is at most 1024; otherwise the reply is empty.\n"
+      "Write (operation 3): the reply is 01 when stored, 00 when the range is not wholly\n"
+      "inside one writable region, the count is above 1024 or the data length differs\n"
+      "from the count. Other operations get an empty reply. Frames with a bad checksum,\n"
+      "bodies shorter than 8 bytes, lengths above 1032 and frames interrupted by more\n"
+      "than 100 ms of silence are ignored without a reply.\n"
+      "\n"
+      "State file: the tag V4SIMST1, then the firmware region, the system block and the\n"
+      "hardware block, raw (54324 bytes); loaded at start when it exists, saved after\n"
+      "every stored write and at exit. The version record is not kept in it.\n"
+      "Firmware dump: the firmware region up to the highest byte written or differing\n"
+      "from FF, rewritten after every stored write and at exit.\n"
+      "\n"
+      "Fault numbers count requests from 1 (writes alone for --refuse-write).";
 
 bool toInt(const QCommandLineParser &p, const QString &name, int min, int max, int *out)
 {
@@ -113,16 +113,16 @@ int main(int argc, char *argv[])
     p.setApplicationDescription(QString::fromLatin1(kDescription));
     p.addHelpOption();
     const QList<QCommandLineOption> options = {
-        {QStringLiteral("link"), QStringLiteral("Also reach the terminal through a symlink "
-                                                "named <path>, removed at exit."),
+        {QStringLiteral("link"),
+         QStringLiteral("Also reach the terminal through a symlink "
+                        "named <path>, removed at exit."),
          QStringLiteral("path")},
         {QStringLiteral("minor"), QStringLiteral("Minor firmware version (default 5)."),
          QStringLiteral("n")},
         {QStringLiteral("major"), QStringLiteral("Major firmware version (default 1)."),
          QStringLiteral("n")},
         {QStringLiteral("version-byte"),
-         QStringLiteral("Byte 1 of the version record, hex (default 65)."),
-         QStringLiteral("hex")},
+         QStringLiteral("Byte 1 of the version record, hex (default 65)."), QStringLiteral("hex")},
         {QStringLiteral("state"), QStringLiteral("Keep the device memory in <file>."),
          QStringLiteral("file")},
         {QStringLiteral("dump-firmware"),
@@ -141,8 +141,7 @@ int main(int argc, char *argv[])
          QStringLiteral("Wait <ms> after a request before the reply starts."),
          QStringLiteral("ms")},
         {QStringLiteral("bytewise"), QStringLiteral("Send replies one byte at a time.")},
-        {QStringLiteral("garbage"),
-         QStringLiteral("Send these hex bytes in front of every reply."),
+        {QStringLiteral("garbage"), QStringLiteral("Send these hex bytes in front of every reply."),
          QStringLiteral("hex")},
         {QStringLiteral("baud"),
          QStringLiteral("Pace both directions as a line of <n> baud, 10 bits a byte "
@@ -169,14 +168,14 @@ int main(int argc, char *argv[])
     SimOptions opts;
     int minor = opts.minor, major = opts.major;
     const bool numbersOk = toInt(p, QStringLiteral("minor"), 0, 255, &minor)
-            && toInt(p, QStringLiteral("major"), 0, 255, &major)
-            && toInt(p, QStringLiteral("no-reply"), 0, INT_MAX, &opts.noReplyTo)
-            && toInt(p, QStringLiteral("corrupt"), 0, INT_MAX, &opts.corruptReplyTo)
-            && toInt(p, QStringLiteral("refuse-write"), 0, INT_MAX, &opts.refuseWrite)
-            && toInt(p, QStringLiteral("delay"), 0, 3600000, &opts.delayMs)
-            && toInt(p, QStringLiteral("baud"), 0, 100000000, &opts.baud)
-            && toInt(p, QStringLiteral("disconnect-after"), 0, INT_MAX, &opts.disconnectAfter)
-            && toInt(p, QStringLiteral("resync-gap"), 0, 3600000, &opts.resyncGapMs);
+        && toInt(p, QStringLiteral("major"), 0, 255, &major)
+        && toInt(p, QStringLiteral("no-reply"), 0, INT_MAX, &opts.noReplyTo)
+        && toInt(p, QStringLiteral("corrupt"), 0, INT_MAX, &opts.corruptReplyTo)
+        && toInt(p, QStringLiteral("refuse-write"), 0, INT_MAX, &opts.refuseWrite)
+        && toInt(p, QStringLiteral("delay"), 0, 3600000, &opts.delayMs)
+        && toInt(p, QStringLiteral("baud"), 0, 100000000, &opts.baud)
+        && toInt(p, QStringLiteral("disconnect-after"), 0, INT_MAX, &opts.disconnectAfter)
+        && toInt(p, QStringLiteral("resync-gap"), 0, 3600000, &opts.resyncGapMs);
     if (!numbersOk)
         return 2;
     opts.minor = quint8(minor);

@@ -30,27 +30,28 @@ QString hex(const QByteArray &bytes)
 QString describe(const Request &req)
 {
     const QString where = QStringLiteral("0x")
-            + QString::number(req.address, 16).toUpper().rightJustified(8, QLatin1Char('0'));
+        + QString::number(req.address, 16).toUpper().rightJustified(8, QLatin1Char('0'));
     switch (req.operation) {
     case proto::kOpRead:
         return QStringLiteral("read %1 count %2").arg(where).arg(req.count);
     case proto::kOpWrite:
         return QStringLiteral("write %1 count %2 with %3 data bytes")
-                .arg(where)
-                .arg(req.count)
-                .arg(req.data.size());
+            .arg(where)
+            .arg(req.count)
+            .arg(req.data.size());
     default:
         return QStringLiteral("operation %1 at %2 count %3")
-                .arg(req.operation)
-                .arg(where)
-                .arg(req.count);
+            .arg(req.operation)
+            .arg(where)
+            .arg(req.count);
     }
 }
 
 }  // namespace
 
 Simulator::Simulator(const SimOptions &opts, QObject *parent)
-    : QObject(parent), m_opts(opts)
+    : QObject(parent)
+    , m_opts(opts)
 {
     qRegisterMetaType<Request>();
     m_device.setVersion(m_opts.versionByte, m_opts.minor, m_opts.major);
@@ -161,9 +162,9 @@ void Simulator::flushNoise()
     if (m_noiseCount == 0)
         return;
     log(QStringLiteral("ignored %1 byte(s) outside a frame: %2%3")
-                .arg(m_noiseCount)
-                .arg(hex(m_noise))
-                .arg(m_noiseCount > m_noise.size() ? QStringLiteral(" ...") : QString()));
+            .arg(m_noiseCount)
+            .arg(hex(m_noise))
+            .arg(m_noiseCount > m_noise.size() ? QStringLiteral(" ...") : QString()));
     m_noise.clear();
     m_noiseCount = 0;
 }
@@ -180,9 +181,9 @@ void Simulator::ignore(const QByteArray &bytes, const char *why)
     }
     flushNoise();
     log(QStringLiteral("ignored %1 (%2 bytes): %3")
-                .arg(QLatin1String(why))
-                .arg(bytes.size())
-                .arg(hex(bytes)));
+            .arg(QLatin1String(why))
+            .arg(bytes.size())
+            .arg(hex(bytes)));
 }
 
 void Simulator::onReadyRead()
@@ -407,16 +408,16 @@ bool Simulator::saveFiles()
         const QString temp = path + QStringLiteral(".part");
         QFile f(temp);
         const bool written = f.open(QIODevice::WriteOnly | QIODevice::Truncate)
-                && f.write(bytes) == bytes.size() && f.flush();
+            && f.write(bytes) == bytes.size() && f.flush();
         const QString why = f.errorString();
         f.close();
         if (written
             && std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData())
-                    == 0)
+                == 0)
             return;
         QFile::remove(temp);
-        m_error = QStringLiteral("%1: %2").arg(path, written ? QStringLiteral("cannot replace it")
-                                                             : why);
+        m_error = QStringLiteral("%1: %2").arg(path,
+                                               written ? QStringLiteral("cannot replace it") : why);
         std::fprintf(stderr, "devsim: cannot save %s\n", m_error.toLocal8Bit().constData());
         ok = false;
     };

@@ -56,7 +56,7 @@ private:
     {
         Request req;
         QByteArray frame;  // as received, for the log
-        qint64 at;  // when its last byte was on the line, ns
+        qint64 at;         // when its last byte was on the line, ns
     };
     struct Outgoing
     {

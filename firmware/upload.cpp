@@ -35,8 +35,9 @@ void MainWindow::actionUpdateFirmware_Click()
                                         "до окончания операции!")))
         return;
     // Space-separated: Qt splits the patterns on spaces, a comma would become part of one.
-    const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), QString(),
-                                                      QStringLiteral("Binary files (*.bin *.binary)"));
+    const QString name
+        = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), QString(),
+                                       QStringLiteral("Binary files (*.bin *.binary)"));
     if (name.isEmpty() || !loadFirmwareImage(name))
         return;
     // Without a port no chunk could go out, and the dialog would wait for nothing.

@@ -11,8 +11,8 @@ constexpr quint8 kSync1 = 0xAA;
 constexpr int kOpWrite = 3;
 constexpr int kOpRead = 4;
 
-constexpr int kHeaderSize = 8;    // operation, address, count, reserved
-constexpr int kMaxCount = 1024;   // largest read or write a request may carry
+constexpr int kHeaderSize = 8;   // operation, address, count, reserved
+constexpr int kMaxCount = 1024;  // largest read or write a request may carry
 constexpr int kReplyTimeoutMs = 3000;
 
 constexpr quint32 kVersionAddr = 0x08002000;

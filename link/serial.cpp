@@ -77,4 +77,3 @@ void Serial::closePort()
     if (m_port->isOpen())
         m_port->close();
 }
-

@@ -11,12 +11,12 @@ struct ParamField
     const char *edit;  // object name of the line edit; null for a cell of the switch table
     int row;           // the switch-table cell when edit is null
     int column;
-    int offset;        // in the block
-    int width;         // 1 or 2 bytes, little-endian
-    int min;           // accepted shown value, inclusive
+    int offset;  // in the block
+    int width;   // 1 or 2 bytes, little-endian
+    int min;     // accepted shown value, inclusive
     int max;
-    int bias;          // shown value = stored value + bias
-    int factory;       // shown factory value
+    int bias;     // shown value = stored value + bias
+    int factory;  // shown factory value
 };
 
 // In the order the window checks them; the first bad one stops a write.

@@ -39,9 +39,9 @@ void MainWindow::actionFileOpenParam_Click()
                          QStringLiteral("Внимание!!! Текущие настройки будут перезаписаны!\n"
                                         "Продолжить?")))
         return;
-    const QString name =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), QString(),
-                                     QStringLiteral("VLT Files (*.vlt);;All Files (*.*)"));
+    const QString name
+        = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), QString(),
+                                       QStringLiteral("VLT Files (*.vlt);;All Files (*.*)"));
     if (name.isEmpty())
         return;
 

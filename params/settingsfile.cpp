@@ -28,11 +28,10 @@ void appendFields(QByteArray &out, const QVector<ParamField> &fields, const QByt
 QByteArray settingsFileText(const QByteArray &sysBlock, const QByteArray &hardwBlock)
 {
     QByteArray out = "# Velmor4 util settings\nformat = " + QByteArray::number(kSettingsFormat)
-                     + "\n\n[" + kSystem + "]\n";
+        + "\n\n[" + kSystem + "]\n";
     appendFields(out, sysParFields(), sysBlock);
     out += QByteArray(kReservedKey) + " = "
-           + QByteArray::number(quint8(sysBlock.at(kSysReservedOffset))) + "\n\n[" + kHardware
-           + "]\n";
+        + QByteArray::number(quint8(sysBlock.at(kSysReservedOffset))) + "\n\n[" + kHardware + "]\n";
     appendFields(out, hardwParFields(), hardwBlock);
     return out;
 }
@@ -53,7 +52,7 @@ bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray 
         }
         const int eq = line.indexOf(QLatin1Char('='));
         const QString key = (section.isEmpty() ? QString() : section + QLatin1Char('.'))
-                            + line.left(eq).trimmed();
+            + line.left(eq).trimmed();
         if (eq <= 0 || values.contains(key)) {
             *error = QStringLiteral("строка %1 не разобрана").arg(i + 1);
             return false;

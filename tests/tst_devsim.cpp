@@ -26,7 +26,8 @@ qint64 clockNs()
 }
 
 // Runs the events of the simulator, which lives in this thread, until cond holds or ms passed.
-bool wait(int ms, const std::function<bool()> &cond = [] { return false; })
+bool wait(
+    int ms, const std::function<bool()> &cond = [] { return false; })
 {
     for (const qint64 end = clockNs() + ms * 1000000LL; !cond() && clockNs() < end; ::usleep(200))
         QCoreApplication::processEvents();
@@ -57,7 +58,9 @@ QByteArray wholeMap(const Device &d)
 struct Line
 {
     explicit Line(const QString &path)
-        : fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK)) { }
+        : fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+    }
     ~Line() { ::close(fd); }
     bool send(const QByteArray &b) { return ::write(fd, b.constData(), b.size()) == b.size(); }
     void poll()
@@ -86,9 +89,9 @@ struct Line
     bool hungUp = false;
 };
 
-#define START(sim, line, opts)                                                                    \
-    Simulator sim{opts};                                                                          \
-    QVERIFY2(sim.start(), qPrintable(sim.errorString()));                                         \
+#define START(sim, line, opts)                                                                     \
+    Simulator sim{opts};                                                                           \
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));                                          \
     Line line(sim.slavePath())
 
 }  // namespace
@@ -145,7 +148,9 @@ void TestDevsim::handle()
     const QByteArray data = pattern(address, dataSize, 0xA5);
 
     QCOMPARE(d.handle(Request{op, address, quint16(count), data}),
-             op == W ? QByteArray(1, done) : done ? pattern(address, count) : QByteArray());
+             op == W    ? QByteArray(1, done)
+                 : done ? pattern(address, count)
+                        : QByteArray());
     if (op == W && done)
         expected.poke(address, data);
     QCOMPARE(wholeMap(d), wholeMap(expected));
@@ -237,7 +242,7 @@ void TestDevsim::faults()
 
         const char version[] = {0, char(o.versionByte), char(o.minor), char(o.major)};
         QByteArray expected = o.garbage
-                + encodeFrame(isWrite ? QByteArray(1, what != 'r') : QByteArray(version, 4));
+            + encodeFrame(isWrite ? QByteArray(1, what != 'r') : QByteArray(version, 4));
         if (what == 'c')
             expected.back() = char(~expected.back());
         if (what == '-' || what == 'x')

@@ -135,7 +135,8 @@ void TestFirmware::imageFiles()
     QByteArray got("stale");
     QCOMPARE(readFirmwareImage(writeFile(dir, "max.bin", image(54272)), &got), ImageError::None);
     QCOMPARE(got, image(54272));
-    QCOMPARE(readFirmwareImage(writeFile(dir, "big.bin", image(54273)), &got), ImageError::TooLarge);
+    QCOMPARE(readFirmwareImage(writeFile(dir, "big.bin", image(54273)), &got),
+             ImageError::TooLarge);
     QVERIFY(got.isEmpty());
     QCOMPARE(readFirmwareImage(writeFile(dir, "empty.bin", {}), &got), ImageError::Empty);
     QCOMPARE(readFirmwareImage(dir.filePath("missing.bin"), &got), ImageError::Open);
@@ -162,7 +163,8 @@ void TestFirmware::versionFaults_data()
     QTest::addColumn<int>("timeoutMs");
     QTest::newRow("wrong device") << 0 << QStringList{kUnknown} << 5000;
     QTest::newRow("bad checksum") << 1
-        << QStringList{"Ошибка чтения данных!", "Устройство не отвечает!"} << 6000;
+                                  << QStringList{"Ошибка чтения данных!", "Устройство не отвечает!"}
+                                  << 6000;
     QTest::newRow("no reply") << 2 << QStringList{"Устройство не отвечает!"} << 6000;
 }
 
@@ -215,7 +217,8 @@ void TestFirmware::uploadLandsInTheDevice()
     QCOMPARE(shown, expected);
     QCOMPARE(h.answerer().fileDialogFilters(), QStringList{"Binary files (*.bin *.binary)"});
     QCOMPARE(h.answerer().boxes()[0].text,
-             QStringLiteral("Обновить прошивку?\nВнимание!!! Не отключайте питание до окончания операции!"));
+             QStringLiteral(
+                 "Обновить прошивку?\nВнимание!!! Не отключайте питание до окончания операции!"));
 
     const QVector<Chunk> plan = planChunks(quint32(size));
     const QList<Request> reqs = h.sim().requests();

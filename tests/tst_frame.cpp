@@ -44,10 +44,12 @@ void TestFrame::requestsOnTheWire_data()
     QTest::addColumn<quint32>("address");
     QTest::addColumn<int>("count");
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("version") << proto::kVersionAddr << 4 << hex("55AA08000400200008040000" "30");
+    QTest::newRow("version") << proto::kVersionAddr << 4
+                             << hex("55AA08000400200008040000"
+                                    "30");
     QTest::newRow("system block") << proto::kSysParAddr << 34 << hex("55AA08000400F8000822000026");
-    QTest::newRow("hardware block") << proto::kHardwParAddr << 10
-                                    << hex("55AA08000400FC00080A000012");
+    QTest::newRow("hardware block")
+        << proto::kHardwParAddr << 10 << hex("55AA08000400FC00080A000012");
 }
 
 void TestFrame::requestsOnTheWire()
@@ -65,10 +67,12 @@ void TestFrame::writeBodyCarriesData()
     QByteArray data(34, '\0');
     for (int i = 0; i < data.size(); ++i)
         data[i] = char(0xF0 + i);
-    const QByteArray body =
-        buildRequestBody(proto::kOpWrite, proto::kSysParAddr, data.constData(), 34);
+    const QByteArray body
+        = buildRequestBody(proto::kOpWrite, proto::kSysParAddr, data.constData(), 34);
     QCOMPARE(body.size(), 42);
-    QCOMPARE(body.left(8), hex("0300F8000822" "0000"));
+    QCOMPARE(body.left(8),
+             hex("0300F8000822"
+                 "0000"));
     QCOMPARE(body.mid(8), data);
     const QByteArray frame = encodeFrame(body);
     QCOMPARE(frame.size(), 47);
@@ -77,7 +81,9 @@ void TestFrame::writeBodyCarriesData()
 
 void TestFrame::encodesReplies()
 {
-    QCOMPARE(encodeFrame(hex("01")), hex("55AA010001" "01"));
+    QCOMPARE(encodeFrame(hex("01")),
+             hex("55AA010001"
+                 "01"));
     QCOMPARE(encodeFrame(QByteArray()), hex("55AA000000"));
     // The sum wraps at 256.
     QCOMPARE(encodeFrame(hex("FF02")), hex("55AA0200FF0201"));
@@ -90,17 +96,17 @@ void TestFrame::parsesFrames_data()
     QTest::addColumn<QByteArray>("payload");  // of the last result
 
     QTest::newRow("one byte") << hex("55AA01000101") << QList<int>{FrameParser::Frame} << hex("01");
-    QTest::newRow("empty payload") << hex("55AA000000") << QList<int>{FrameParser::Frame}
-                                   << QByteArray();
-    QTest::newRow("empty, bad sum") << hex("55AA000007") << QList<int>{FrameParser::BadChecksum}
-                                    << QByteArray();
-    QTest::newRow("garbage first") << hex("0011AA55005566AA55AA0200010203")
-                                   << QList<int>{FrameParser::Frame} << hex("0102");
+    QTest::newRow("empty payload")
+        << hex("55AA000000") << QList<int>{FrameParser::Frame} << QByteArray();
+    QTest::newRow("empty, bad sum")
+        << hex("55AA000007") << QList<int>{FrameParser::BadChecksum} << QByteArray();
+    QTest::newRow("garbage first")
+        << hex("0011AA55005566AA55AA0200010203") << QList<int>{FrameParser::Frame} << hex("0102");
     QTest::newRow("two frames") << hex("55AA0100010155AA01000202")
                                 << QList<int>{FrameParser::Frame, FrameParser::Frame} << hex("02");
-    QTest::newRow("bad then good") << hex("55AA0100010255AA01000101")
-                                   << QList<int>{FrameParser::BadChecksum, FrameParser::Frame}
-                                   << hex("01");
+    QTest::newRow("bad then good")
+        << hex("55AA0100010255AA01000101")
+        << QList<int>{FrameParser::BadChecksum, FrameParser::Frame} << hex("01");
     QTest::newRow("truncated") << hex("55AA0500010203") << QList<int>{} << QByteArray();
 }
 

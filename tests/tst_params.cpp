@@ -30,7 +30,12 @@ QByteArray sampleSys()
     QByteArray b(proto::kSysParSize, '\0');
     for (int i = 0; i < 28; ++i)
         b[i] = char(i * 7 + 3);
-    b[28] = 7; b[29] = 100; b[30] = 60; b[31] = char(200); b[32] = 58; b[33] = char(0x5A);
+    b[28] = 7;
+    b[29] = 100;
+    b[30] = 60;
+    b[31] = char(200);
+    b[32] = 58;
+    b[33] = char(0x5A);
     return b;
 }
 
@@ -70,20 +75,44 @@ void TestParams::fieldEdges_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("stored");  // -1: refused
-    const struct { const char *field; const char *text; int stored; } rows[] = {
-        {"switch1.start", "0", 0}, {"switch1.start", "65535", 65535},
-        {"switch1.end", "65536", -1}, {"switch1.end", "-1", -1}, {"switch2.start", "", -1},
-        {"switch7.end", "12a", -1}, {"switch7.end", " 5", 5},
-        {"comUsedEdit", "0", 0}, {"comUsedEdit", "7", 7}, {"comUsedEdit", "8", -1},
-        {"callCountEdit", "1", -1}, {"callCountEdit", "2", 0}, {"callCountEdit", "60", 58},
-        {"callCountEdit", "61", -1}, {"callCountEdit", "0", -1},
-        {"talkTimeoutEdit", "39", -1}, {"talkTimeoutEdit", "40", 0},
-        {"talkTimeoutEdit", "240", 200}, {"talkTimeoutEdit", "241", -1},
-        {"loThrEdit", "0", -1}, {"loThrEdit", "1", 1}, {"loThrEdit", "100", 100},
-        {"loThrEdit", "101", -1}, {"hiThrEdit", "60", 60}, {"hiThrEdit", "61", -1},
-        {"uLineShortEdit", "0", -1}, {"uLineShortEdit", "1", 1}, {"uLineTrDownEdit", "1023", 1023},
-        {"uLineTrUpEdit", "1024", -1}, {"stabTimeoutEdit", "65535", 65535},
-        {"stabTimeoutEdit", "65536", -1}, {"repeatTimeoutEdit", "", -1},
+    const struct
+    {
+        const char *field;
+        const char *text;
+        int stored;
+    } rows[] = {
+        {"switch1.start", "0", 0},
+        {"switch1.start", "65535", 65535},
+        {"switch1.end", "65536", -1},
+        {"switch1.end", "-1", -1},
+        {"switch2.start", "", -1},
+        {"switch7.end", "12a", -1},
+        {"switch7.end", " 5", 5},
+        {"comUsedEdit", "0", 0},
+        {"comUsedEdit", "7", 7},
+        {"comUsedEdit", "8", -1},
+        {"callCountEdit", "1", -1},
+        {"callCountEdit", "2", 0},
+        {"callCountEdit", "60", 58},
+        {"callCountEdit", "61", -1},
+        {"callCountEdit", "0", -1},
+        {"talkTimeoutEdit", "39", -1},
+        {"talkTimeoutEdit", "40", 0},
+        {"talkTimeoutEdit", "240", 200},
+        {"talkTimeoutEdit", "241", -1},
+        {"loThrEdit", "0", -1},
+        {"loThrEdit", "1", 1},
+        {"loThrEdit", "100", 100},
+        {"loThrEdit", "101", -1},
+        {"hiThrEdit", "60", 60},
+        {"hiThrEdit", "61", -1},
+        {"uLineShortEdit", "0", -1},
+        {"uLineShortEdit", "1", 1},
+        {"uLineTrDownEdit", "1023", 1023},
+        {"uLineTrUpEdit", "1024", -1},
+        {"stabTimeoutEdit", "65535", 65535},
+        {"stabTimeoutEdit", "65536", -1},
+        {"repeatTimeoutEdit", "", -1},
         {"repeatTimeoutEdit", "1", 1},
     };
     for (const auto &r : rows)
@@ -223,8 +252,9 @@ void TestParams::writeSendsExactBytes()
     expected += QByteArray::fromHex("01321E000000");  // calls 2 -> 0, talk 40 -> 0
     QCOMPARE(reqs[0].data, expected);
     const auto &boxes = h.answerer().boxes();
-    QCOMPARE(boxes[0].text, QStringLiteral("Записать настройки?\nВнимание!!! ВСЕ настройки "
-                                           "коммутатора будут перезаписаны!\nПродолжить?"));
+    QCOMPARE(boxes[0].text,
+             QStringLiteral("Записать настройки?\nВнимание!!! ВСЕ настройки "
+                            "коммутатора будут перезаписаны!\nПродолжить?"));
     QCOMPARE(boxes[0].icon, QMessageBox::Question);
 }
 
@@ -251,10 +281,18 @@ void TestParams::badFieldsStopTheWrite_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("field");  // line edit name, or "r,c" for a table cell
     QTest::addColumn<QString>("text");
-    QTest::newRow("cell 65536") << "actionSysParWrite" << "3,1" << "65536";
-    QTest::newRow("used 8") << "actionSysParWrite" << "comUsedEdit" << "8";
-    QTest::newRow("calls 1") << "actionSysParWrite" << "callCountEdit" << "1";
-    QTest::newRow("repeat 12a") << "actionHardwWrite" << "repeatTimeoutEdit" << "12a";
+    QTest::newRow("cell 65536") << "actionSysParWrite"
+                                << "3,1"
+                                << "65536";
+    QTest::newRow("used 8") << "actionSysParWrite"
+                            << "comUsedEdit"
+                            << "8";
+    QTest::newRow("calls 1") << "actionSysParWrite"
+                             << "callCountEdit"
+                             << "1";
+    QTest::newRow("repeat 12a") << "actionHardwWrite"
+                                << "repeatTimeoutEdit"
+                                << "12a";
 }
 
 void TestParams::badFieldsStopTheWrite()
@@ -313,7 +351,8 @@ void TestParams::factoryButtonChangesOnlyTheWindow()
     h.sim().setMemory(proto::kSysParAddr, sampleSys());
     h.trigger("actionSysParRead");
     QTRY_COMPARE(h.edit("comUsedEdit")->text(), QStringLiteral("7"));
-    QTest::mouseClick(h.window().findChild<QPushButton *>(QStringLiteral("factoryBtn")), Qt::LeftButton);
+    QTest::mouseClick(h.window().findChild<QPushButton *>(QStringLiteral("factoryBtn")),
+                      Qt::LeftButton);
     QCOMPARE(h.edit("comUsedEdit")->text(), QStringLiteral("1"));
     QCOMPARE(h.cell(4, 1), QStringLiteral("220"));
     QCOMPARE(h.window().sysParBlock(), sampleSys());
@@ -347,8 +386,10 @@ void TestParams::wrongSizeReplyChangesNothing()
     QCOMPARE(w.answerer().texts(), QStringList{QStringLiteral("Ошибка чтения")});
     QCOMPARE(w.window().sysParBlock(), sys);
     QCOMPARE(w.window().hardwParBlock(), hardw);
-    QCOMPARE(w.window().findChild<QLineEdit *>(QStringLiteral("uLineShortEdit"))->text(), QStringLiteral("200"));
-    QCOMPARE(w.window().findChild<QTableWidget *>(QStringLiteral("coordTbl"))->item(0, 0)->text(), QStringLiteral("1"));
+    QCOMPARE(w.window().findChild<QLineEdit *>(QStringLiteral("uLineShortEdit"))->text(),
+             QStringLiteral("200"));
+    QCOMPARE(w.window().findChild<QTableWidget *>(QStringLiteral("coordTbl"))->item(0, 0)->text(),
+             QStringLiteral("1"));
 }
 
 void TestParams::acknowledgements_data()
@@ -357,10 +398,13 @@ void TestParams::acknowledgements_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("icon");
     QTest::newRow("01") << QByteArray::fromHex("01") << kWritten << int(QMessageBox::Information);
-    QTest::newRow("00") << QByteArray::fromHex("00") << "Ошибка записи" << int(QMessageBox::Critical);
+    QTest::newRow("00") << QByteArray::fromHex("00") << "Ошибка записи"
+                        << int(QMessageBox::Critical);
     QTest::newRow("empty") << QByteArray() << "Ошибка записи" << int(QMessageBox::Critical);
-    QTest::newRow("00 01") << QByteArray::fromHex("0001") << "Ошибка записи" << int(QMessageBox::Critical);
-    QTest::newRow("FF 00") << QByteArray::fromHex("FF00") << kWritten << int(QMessageBox::Information);
+    QTest::newRow("00 01") << QByteArray::fromHex("0001") << "Ошибка записи"
+                           << int(QMessageBox::Critical);
+    QTest::newRow("FF 00") << QByteArray::fromHex("FF00") << kWritten
+                           << int(QMessageBox::Information);
 }
 
 void TestParams::acknowledgements()
@@ -406,7 +450,9 @@ void TestParams::replyToTheLatestCommand()
     w.trigger("actionFirmwareVer");
     QVERIFY(!w.takeRequest().isEmpty());
     w.trigger("actionSysParRead");  // not refused: it now owns the reply
-    QCOMPARE(w.takeRequest(), QByteArray::fromHex("0400F8000822" "0000"));
+    QCOMPARE(w.takeRequest(),
+             QByteArray::fromHex("0400F8000822"
+                                 "0000"));
     w.reply(QByteArray::fromHex("00650501"));
     QVERIFY(w.answerer().waitForBoxes(1));
     QCOMPARE(w.answerer().texts(), QStringList{QStringLiteral("Ошибка чтения")});

@@ -49,7 +49,10 @@ private slots:
     void enumeratesOnlyWhenDevicesChange();
 
 private:
-    QComboBox *combo(MainWindow &w) { return w.findChild<QComboBox *>(QStringLiteral("commPortCombo")); }
+    QComboBox *combo(MainWindow &w)
+    {
+        return w.findChild<QComboBox *>(QStringLiteral("commPortCombo"));
+    }
 };
 
 void TestPortList::initTestCase()
@@ -77,13 +80,21 @@ void TestPortList::scanRules_data()
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<int>("currentAfter");
 
-    QTest::newRow("first fill selects the first") << QStringList{} << -1 << QStringList{"A", "B"} << "" << QStringList{"A", "B"} << 0;
-    QTest::newRow("first fill finds the name") << QStringList{} << -1 << QStringList{"A", "B"} << "B" << QStringList{"A", "B"} << 1;
-    QTest::newRow("same count keeps old names") << QStringList{"A", "B"} << 1 << QStringList{"C", "D"} << "" << QStringList{"A", "B"} << 1;
-    QTest::newRow("count change rebuilds") << QStringList{"A", "B"} << 1 << QStringList{"A", "B", "C"} << "Z" << QStringList{"A", "B", "C"} << 0;
-    QTest::newRow("case matters") << QStringList{} << -1 << QStringList{"ttyusb0", "ttyUSB0"} << "ttyUSB0" << QStringList{"ttyusb0", "ttyUSB0"} << 1;
-    QTest::newRow("first match wins") << QStringList{} << -1 << QStringList{"A", "B", "B"} << "B" << QStringList{"A", "B", "B"} << 1;
-    QTest::newRow("all gone") << QStringList{"A"} << 0 << QStringList{} << "A" << QStringList{} << -1;
+    QTest::newRow("first fill selects the first")
+        << QStringList{} << -1 << QStringList{"A", "B"} << "" << QStringList{"A", "B"} << 0;
+    QTest::newRow("first fill finds the name")
+        << QStringList{} << -1 << QStringList{"A", "B"} << "B" << QStringList{"A", "B"} << 1;
+    QTest::newRow("same count keeps old names")
+        << QStringList{"A", "B"} << 1 << QStringList{"C", "D"} << "" << QStringList{"A", "B"} << 1;
+    QTest::newRow("count change rebuilds")
+        << QStringList{"A", "B"} << 1 << QStringList{"A", "B", "C"} << "Z"
+        << QStringList{"A", "B", "C"} << 0;
+    QTest::newRow("case matters") << QStringList{} << -1 << QStringList{"ttyusb0", "ttyUSB0"}
+                                  << "ttyUSB0" << QStringList{"ttyusb0", "ttyUSB0"} << 1;
+    QTest::newRow("first match wins") << QStringList{} << -1 << QStringList{"A", "B", "B"} << "B"
+                                      << QStringList{"A", "B", "B"} << 1;
+    QTest::newRow("all gone") << QStringList{"A"} << 0 << QStringList{} << "A" << QStringList{}
+                              << -1;
 }
 
 void TestPortList::scanRules()
@@ -196,7 +207,10 @@ void TestPortList::firstTickComesAfterConstruction()
     // timer's first tick, 500 ms after construction.
     static int calls = 0;
     calls = 0;
-    PortList::setSystemSource([] { ++calls; return QVector<QString>(calls, QStringLiteral("p")).toList(); });
+    PortList::setSystemSource([] {
+        ++calls;
+        return QVector<QString>(calls, QStringLiteral("p")).toList();
+    });
     MainWindow w;
     QCOMPARE(calls, 1);
     QTest::qWait(350);
@@ -209,7 +223,12 @@ void TestPortList::enumeratesOnlyWhenDevicesChange()
 {
     QTemporaryDir dev;
     int calls = 0;
-    PortList list([&calls] { ++calls; return QStringList{QStringLiteral("ttyUSB0")}; }, dev.path());
+    PortList list(
+        [&calls] {
+            ++calls;
+            return QStringList{QStringLiteral("ttyUSB0")};
+        },
+        dev.path());
     const QStringList expected{"ttyUSB0", "/dev/pts/9"};
     PortList::setSystemSource({});
     PortList::setExtraPorts({"/dev/pts/9"});
@@ -225,7 +244,12 @@ void TestPortList::enumeratesOnlyWhenDevicesChange()
     list.ports();  // and for a while after, while the port may still be registering
     QCOMPARE(calls, 3);
 
-    PortList noDir([&calls] { ++calls; return QStringList(); }, dev.filePath(QStringLiteral("none")));
+    PortList noDir(
+        [&calls] {
+            ++calls;
+            return QStringList();
+        },
+        dev.filePath(QStringLiteral("none")));
     noDir.ports();
     noDir.ports();
     QCOMPARE(calls, 5);

@@ -12,7 +12,8 @@ QByteArray hex(const char *text)
 }
 
 const QByteArray kVersionBody = hex("0400200008040000");
-const QByteArray kVersionFrame = hex("55AA08000400200008040000" "30");
+const QByteArray kVersionFrame = hex("55AA08000400200008040000"
+                                     "30");
 const QByteArray kVersionReply = hex("55AA0400006505016B");
 const QString kNoReply = QStringLiteral("Устройство не отвечает!");
 const QString kBadSum = QStringLiteral("Ошибка чтения данных!");
@@ -27,9 +28,11 @@ public:
     {
         serial.moveToThread(&thread);
         connect(this, &Link::send, &serial, &Serial::putBuf);
-        connect(&thread, &QThread::finished, &serial, [this] { serial.moveToThread(QObject::thread()); },
-                Qt::DirectConnection);
-        connect(&serial, &Serial::dataReady, this, [this](QByteArray b) { events << "data:" + b.toHex(); });
+        connect(
+            &thread, &QThread::finished, &serial,
+            [this] { serial.moveToThread(QObject::thread()); }, Qt::DirectConnection);
+        connect(&serial, &Serial::dataReady, this,
+                [this](QByteArray b) { events << "data:" + b.toHex(); });
         connect(&serial, &Serial::errorMsg, this, [this](QString e) { events << "error:" + e; });
         thread.start();
     }
@@ -99,8 +102,8 @@ void TestSerial::reassemblesSplitReplies_data()
     QTest::newRow("whole") << kVersionReply << 100 << "data:00650501";
     QTest::newRow("byte by byte") << kVersionReply << 1 << "data:00650501";
     QTest::newRow("pairs") << kVersionReply << 2 << "data:00650501";
-    QTest::newRow("garbage before sync") << hex("00FF5501AA") + kVersionReply << 3
-                                         << "data:00650501";
+    QTest::newRow("garbage before sync")
+        << hex("00FF5501AA") + kVersionReply << 3 << "data:00650501";
     QTest::newRow("stray 55 before sync") << hex("55") + kVersionReply << 1 << "data:00650501";
     QTest::newRow("empty payload") << hex("55AA000000") << 1 << "data:";
     QTest::newRow("empty payload, bad sum") << hex("55AA000001") << 5 << "error:" + kBadSum;
@@ -142,7 +145,8 @@ void TestSerial::reportsOnlyTheFirstOfTwoFrames()
 {
     emit m_link->send(m_dev->path(), kVersionBody, kShortTimeout);
     m_dev->waitForBytes(kVersionFrame.size());
-    m_dev->write(hex("55AA01000101" "55AA01000202"));
+    m_dev->write(hex("55AA01000101"
+                     "55AA01000202"));
     QTRY_COMPARE(m_link->events, QStringList{"data:01"});
     QTest::qWait(kShortTimeout + 200);
     QCOMPARE(m_link->events, QStringList{"data:01"});

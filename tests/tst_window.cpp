@@ -53,7 +53,9 @@ private:
 void TestWindow::init()
 {
     QFile::remove(WindowHarness::iniPath());
-    PortList::setSystemSource([] { return QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")}; });
+    PortList::setSystemSource([] {
+        return QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")};
+    });
     m_window.reset(new MainWindow);
 }
 
@@ -70,7 +72,8 @@ void TestWindow::titleAndLabels()
     QCOMPARE(m_window->objectName(), QStringLiteral("MainWindow"));
     auto *label = m_window->findChild<QLabel *>(QStringLiteral("label"));
     QVERIFY(label);
-    QCOMPARE(label->text(), QString::fromUtf8("\xD0\xA1\xD0\x9E\xD0\x9C \xD0\xBF\xD0\xBE\xD1\x80\xD1\x82:"));
+    QCOMPARE(label->text(),
+             QString::fromUtf8("\xD0\xA1\xD0\x9E\xD0\x9C \xD0\xBF\xD0\xBE\xD1\x80\xD1\x82:"));
     QVERIFY(label->text() != QStringLiteral("COM порт:"));
     QCOMPARE(m_window->findChild<QGroupBox *>(QStringLiteral("sysGroup"))->title(),
              QStringLiteral("Системные настройки"));
@@ -86,18 +89,24 @@ void TestWindow::labelsNameTheirFields()
 {
     // Each label stands 20 pixels above the field it names, in the 8 pt font.
     const QPair<const char *, const char *> pairs[] = {
-        {"coordTbl", "Координатные коммутаторы"}, {"comUsedEdit", "Кол-во коорд. коммутаторов"},
-        {"callCountEdit", "Кол-во вызовов"}, {"talkTimeoutEdit", "Время разговора"},
-        {"loThrEdit", "Нижний порог"}, {"hiThrEdit", "Верхний порог"},
-        {"uLineShortEdit", "ULINE_SHORT"}, {"uLineTrDownEdit", "ULINE_TR_DOWN"},
-        {"uLineTrUpEdit", "ULINE_TR_UP"}, {"stabTimeoutEdit", "STAB_TIMEOUT"},
+        {"coordTbl", "Координатные коммутаторы"},
+        {"comUsedEdit", "Кол-во коорд. коммутаторов"},
+        {"callCountEdit", "Кол-во вызовов"},
+        {"talkTimeoutEdit", "Время разговора"},
+        {"loThrEdit", "Нижний порог"},
+        {"hiThrEdit", "Верхний порог"},
+        {"uLineShortEdit", "ULINE_SHORT"},
+        {"uLineTrDownEdit", "ULINE_TR_DOWN"},
+        {"uLineTrUpEdit", "ULINE_TR_UP"},
+        {"stabTimeoutEdit", "STAB_TIMEOUT"},
         {"repeatTimeoutEdit", "REPEAT_TIMEOUT"},
     };
     for (const auto &p : pairs) {
         auto *field = m_window->findChild<QWidget *>(QLatin1String(p.first));
         QVERIFY2(field, p.first);
         QLabel *label = nullptr;
-        for (QLabel *l : field->parentWidget()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
+        for (QLabel *l :
+             field->parentWidget()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
             if (l->pos() == field->pos() - QPoint(0, 20))
                 label = l;
         QVERIFY2(label, p.first);
@@ -117,10 +126,11 @@ void TestWindow::menusInOrder()
     QCOMPARE(m_window->menuBar()->actions()[0], file->menuAction());
     QCOMPARE(file->title(), QStringLiteral("Файл"));
     QCOMPARE(dev->title(), QStringLiteral("Velmor"));
-    QCOMPARE(menuEntries(file), (QStringList{"Загрузить настройки", "Сохранить настройки", "-", "-", "Выход"}));
-    QCOMPARE(menuEntries(dev), (QStringList{"Версия прошивки", "-", "Обновить прошивку", "-",
-                                            "Считать настройки", "Записать настройки", "-",
-                                            "Hardw read", "Hardw write"}));
+    QCOMPARE(menuEntries(file),
+             (QStringList{"Загрузить настройки", "Сохранить настройки", "-", "-", "Выход"}));
+    QCOMPARE(menuEntries(dev),
+             (QStringList{"Версия прошивки", "-", "Обновить прошивку", "-", "Считать настройки",
+                          "Записать настройки", "-", "Hardw read", "Hardw write"}));
     for (const char *name : {"actionFileOpenParam", "actionFileSaveParam"})
         QVERIFY(!m_window->findChild<QAction *>(QLatin1String(name))->isEnabled());
     QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("actionFileSaveParam"))->toolTip(),
@@ -140,8 +150,10 @@ void TestWindow::blocksStartWithFactoryValues()
     auto *t = m_window->findChild<QTableWidget *>(QStringLiteral("coordTbl"));
     QCOMPARE(t->horizontalHeaderItem(1)->text(), QStringLiteral("Кон. № абон."));
     QCOMPARE(t->item(6, 1)->text(), QStringLiteral("220"));
-    QCOMPARE(m_window->findChild<QLineEdit *>(QStringLiteral("callCountEdit"))->text(), QStringLiteral("12"));
-    QCOMPARE(m_window->findChild<QLineEdit *>(QStringLiteral("talkTimeoutEdit"))->text(), QStringLiteral("90"));
+    QCOMPARE(m_window->findChild<QLineEdit *>(QStringLiteral("callCountEdit"))->text(),
+             QStringLiteral("12"));
+    QCOMPARE(m_window->findChild<QLineEdit *>(QStringLiteral("talkTimeoutEdit"))->text(),
+             QStringLiteral("90"));
 }
 
 void TestWindow::dialogHelpers()
@@ -190,8 +202,9 @@ void TestWindow::quitStopsTheWorkerAndSavesThePort()
 {
     QVERIFY(m_window->workerThread()->isRunning());
     bool finished = false;
-    connect(m_window->workerThread(), &QThread::finished, this, [&] { finished = true; },
-            Qt::DirectConnection);
+    connect(
+        m_window->workerThread(), &QThread::finished, this, [&] { finished = true; },
+        Qt::DirectConnection);
     m_window->findChild<QComboBox *>(QStringLiteral("commPortCombo"))->setCurrentIndex(1);
 
     QTimer::singleShot(0, m_window->findChild<QAction *>(QStringLiteral("actionFileQuit")),
@@ -211,8 +224,9 @@ void TestWindow::exitWhileARequestIsInFlight()
     WindowHarness h(silent);
     QVERIFY(h.start());
     bool finished = false;
-    connect(h.window().workerThread(), &QThread::finished, this, [&] { finished = true; },
-            Qt::DirectConnection);
+    connect(
+        h.window().workerThread(), &QThread::finished, this, [&] { finished = true; },
+        Qt::DirectConnection);
     h.trigger("actionFirmwareVer");
     QTRY_COMPARE(h.sim().requestCount(), 1);
     QElapsedTimer t;

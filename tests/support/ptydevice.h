@@ -15,9 +15,21 @@ public:
 
     // Waits until at least n bytes have arrived (or the timeout) and returns all received.
     QByteArray waitForBytes(int n, int timeoutMs = 2000);
-    QByteArray received() { collect(); return m_received; }
-    void clearReceived() { collect(); m_received.clear(); }
-    void consume(int n) { collect(); m_received.remove(0, n); }
+    QByteArray received()
+    {
+        collect();
+        return m_received;
+    }
+    void clearReceived()
+    {
+        collect();
+        m_received.clear();
+    }
+    void consume(int n)
+    {
+        collect();
+        m_received.remove(0, n);
+    }
 
     void write(const QByteArray &bytes) { m_pty.write(bytes); }
     // Each piece goes out on its own turn of the event loop, with a pause between them.
