@@ -5,26 +5,52 @@
 #include <QCommandLineParser>
 #include <QIcon>
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("velmor4_util"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vt.ico")));
+#include <cstring>
 
+namespace {
+
+const QCommandLineOption kPortOption(
+    QStringLiteral("port"),
+    QStringLiteral("Also offer the serial device at <path> in the port chooser, after the "
+                   "system's ports (for pseudo-terminals and network bridges). Repeatable."),
+    QStringLiteral("path"));
+
+QStringList parseCommandLine(const QCoreApplication &app)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("velmor4_util"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Configures a Velmor4 line-switching device over a serial port."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption portOption(
-        QStringLiteral("port"),
-        QStringLiteral("Also offer the serial device at <path> in the port chooser, after the "
-                       "system's ports (for pseudo-terminals and network bridges). Repeatable."),
-        QStringLiteral("path"));
-    parser.addOption(portOption);
-    parser.process(app);
-    PortList::setExtraPorts(parser.values(portOption));
+    parser.addOption(kPortOption);
+    parser.process(app);  // answers --help and --version itself and exits
+    return parser.values(kPortOption);
+}
+
+// Help and version are text only: they must work where no display can be opened.
+bool wantsTextOnly(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char *flag : {"-h", "-?", "--help", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], flag) == 0)
+                return true;
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    if (wantsTextOnly(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        parseCommandLine(app);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vt.ico")));
+    PortList::setExtraPorts(parseCommandLine(app));
 
     MainWindow window;
     window.show();

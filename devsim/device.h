@@ -17,6 +17,7 @@ struct SimOptions
     quint8 major = 1;
 
     int noReplyTo = 0;        // request N is carried out, but its reply is never sent
+    bool noReplies = false;   // no request is ever answered
     int corruptReplyTo = 0;   // the reply to request N carries a wrong checksum
     int refuseWrite = 0;      // the Nth write request (writes counted alone) is acked 00
     int disconnectAfter = 0;  // after answering request N the line is closed for good

@@ -131,6 +131,7 @@ int main(int argc, char *argv[])
          QStringLiteral("file")},
         {QStringLiteral("no-reply"),
          QStringLiteral("Carry out request <n> but send no reply to it."), QStringLiteral("n")},
+        {QStringLiteral("silent"), QStringLiteral("Carry out every request, answer none.")},
         {QStringLiteral("corrupt"),
          QStringLiteral("Send the reply to request <n> with a wrong checksum."),
          QStringLiteral("n")},
@@ -178,6 +179,7 @@ int main(int argc, char *argv[])
         && toInt(p, QStringLiteral("resync-gap"), 0, 3600000, &opts.resyncGapMs);
     if (!numbersOk)
         return 2;
+    opts.noReplies = p.isSet(QStringLiteral("silent"));
     opts.minor = quint8(minor);
     opts.major = quint8(major);
     if (p.isSet(QStringLiteral("version-byte"))) {

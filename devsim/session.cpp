@@ -299,7 +299,7 @@ void Simulator::handle(const Request &req, const QByteArray &frame, qint64 arriv
     // Saved once the reply is out: writing the files must not hold up the line.
     m_saveDue = m_saveDue || m_device.lastWriteStored();
 
-    if (n == m_opts.noReplyTo) {
+    if (n == m_opts.noReplyTo || m_opts.noReplies) {
         log(QStringLiteral("-> #%1 reply withheld on purpose").arg(n));
     } else if (m_outgoing.size() >= kMaxQueued) {
         log(QStringLiteral("-> #%1 reply dropped, transmit queue overrun").arg(n));

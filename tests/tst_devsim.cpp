@@ -213,6 +213,7 @@ void TestDevsim::faults_data()
     };
     row("none", "ooo", [](SimOptions &) {});
     row("no reply to 1st", "-oo", [](SimOptions &o) { o.noReplyTo = 1; });
+    row("silent", "---", [](SimOptions &o) { o.noReplies = true; });
     row("corrupt 2nd", "oco", [](SimOptions &o) { o.corruptReplyTo = 2; });
     row("refuse 2nd write", "oor", [](SimOptions &o) { o.refuseWrite = 2; });
     row("delay", "ooo", [](SimOptions &o) { o.delayMs = 60; });
