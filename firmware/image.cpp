@@ -3,10 +3,14 @@
 #include "link/protocol.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 ImageError readFirmwareImage(const QString &fileName, QByteArray *image)
 {
     image->clear();
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        return ImageError::NotAFile;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return ImageError::Open;

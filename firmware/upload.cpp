@@ -59,6 +59,7 @@ bool MainWindow::loadFirmwareImage(const QString &fileName)
     case ImageError::Empty:
         showCritical(QStringLiteral("Файл прошивки пуст!"));
         return false;
+    case ImageError::NotAFile:
     case ImageError::Open:
     case ImageError::Short:
         break;
