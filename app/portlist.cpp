@@ -77,7 +77,11 @@ bool PortList::systemMayHaveChanged()
 
 bool applyPortList(QComboBox *combo, const QStringList &ports, const QString &portName)
 {
-    const bool rebuild = combo->count() != ports.size();
+    QStringList shown;
+    for (int i = 0; i < combo->count(); ++i)
+        shown << combo->itemText(i);
+    // Names, not just their number: an adapter back under a new name replaces the old one.
+    const bool rebuild = shown != ports;
     if (rebuild) {
         combo->clear();
         combo->addItems(ports);

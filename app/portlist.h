@@ -40,6 +40,6 @@ private:
     QElapsedTimer m_sinceDevChange;
 };
 
-// One scan step on the chooser: rebuild only when the count differs, then make the first item
+// One scan step on the chooser: rebuild only when the names differ, then make the first item
 // equal to portName current. Returns whether the chooser was rebuilt.
 bool applyPortList(QComboBox *combo, const QStringList &ports, const QString &portName);

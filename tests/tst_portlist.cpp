@@ -84,8 +84,10 @@ void TestPortList::scanRules_data()
         << QStringList{} << -1 << QStringList{"A", "B"} << "" << QStringList{"A", "B"} << 0;
     QTest::newRow("first fill finds the name")
         << QStringList{} << -1 << QStringList{"A", "B"} << "B" << QStringList{"A", "B"} << 1;
-    QTest::newRow("same count keeps old names")
-        << QStringList{"A", "B"} << 1 << QStringList{"C", "D"} << "" << QStringList{"A", "B"} << 1;
+    QTest::newRow("same names keep the selection")
+        << QStringList{"A", "B"} << 1 << QStringList{"A", "B"} << "" << QStringList{"A", "B"} << 1;
+    QTest::newRow("renamed port rebuilds")
+        << QStringList{"A", "B"} << 1 << QStringList{"A", "C"} << "" << QStringList{"A", "C"} << 0;
     QTest::newRow("count change rebuilds")
         << QStringList{"A", "B"} << 1 << QStringList{"A", "B", "C"} << "Z"
         << QStringList{"A", "B", "C"} << 0;
@@ -109,7 +111,7 @@ void TestPortList::scanRules()
     combo.addItems(before);
     combo.setCurrentIndex(current);
     const bool rebuilt = applyPortList(&combo, ports, portName);
-    QCOMPARE(rebuilt, before.size() != ports.size());
+    QCOMPARE(rebuilt, before != ports);
     QCOMPARE(items(&combo), after);
     QCOMPARE(combo.currentIndex(), currentAfter);
 }
