@@ -1,6 +1,7 @@
 #include "link/serial.h"
 
-#include <QSerialPort>
+#include "link/porterror.h"
+
 #include <QTimer>
 
 Serial::Serial(QObject *parent)
@@ -11,6 +12,7 @@ Serial::Serial(QObject *parent)
     m_port->setBaudRate(QSerialPort::Baud9600, QSerialPort::AllDirections);
     m_replyTimer->setSingleShot(true);
     connect(m_port, &QSerialPort::readyRead, this, &Serial::getData);
+    connect(m_port, &QSerialPort::errorOccurred, this, &Serial::portError);
     connect(m_replyTimer, &QTimer::timeout, this, &Serial::timeoutHandle);
 }
 
@@ -23,8 +25,14 @@ Serial::~Serial()
 
 void Serial::putBuf(QString portName, QByteArray data, int timeout)
 {
-    if (!m_port->isOpen() && !openPort(portName))
+    // The window sends one request at a time; a request that overtakes another ends it.
+    finish();
+    if (!openPort(portName))
         return;
+    // Whatever waits in the port is left over from an earlier exchange, never this reply.
+    m_port->clear(QSerialPort::Input);
+    m_port->readAll();
+    m_active = true;
     m_port->write(encodeFrame(data));
     m_replyTimer->start(timeout);
 }
@@ -39,17 +47,21 @@ void Serial::clear()
 void Serial::getData()
 {
     const QByteArray chunk = m_port->readAll();
+    // The device answers only what it has received whole: anything before that is not our reply.
+    if (!m_active || m_port->bytesToWrite() > 0)
+        return;
     for (char c : chunk) {
         switch (m_parser.feed(static_cast<quint8>(c))) {
         case FrameParser::NeedMore:
             continue;
-        case FrameParser::Frame:
-            m_replyTimer->stop();
-            closePort();
-            emit dataReady(m_parser.payload());
+        case FrameParser::Frame: {
+            const QByteArray payload = m_parser.payload();
+            finish();
+            emit dataReady(payload);
             return;
+        }
         case FrameParser::BadChecksum:
-            // The timer keeps running: a good frame may still follow.
+            finish();
             emit errorMsg(QStringLiteral("Ошибка чтения данных!"));
             return;
         }
@@ -58,22 +70,48 @@ void Serial::getData()
 
 void Serial::timeoutHandle()
 {
-    closePort();
-    m_parser.reset();
+    finish();
     emit errorMsg(QStringLiteral("Устройство не отвечает!"));
+}
+
+void Serial::portError(QSerialPort::SerialPortError error)
+{
+    // Open failures are reported by openPort; a vanished adapter or a hang-up ends the request
+    // at once, and closing the port keeps the dead descriptor from waking us up again and again.
+    if (error == QSerialPort::NoError || !m_active)
+        return;
+    const QString text = failureText(error);
+    finish();
+    emit errorMsg(text);
 }
 
 bool Serial::openPort(const QString &portName)
 {
+    m_requestedPort = portName;
     m_port->setPortName(portName);
     if (m_port->open(QIODevice::ReadWrite))
         return true;
-    emit errorMsg(m_port->errorString());
+    emit errorMsg(failureText(m_port->error()));
     return false;
+}
+
+QString Serial::failureText(QSerialPort::SerialPortError error) const
+{
+    PortFailure failure = describePortFailure(*m_port, error);
+    failure.portName = m_requestedPort;  // as the chooser shows it, not as Qt shortens it
+    return portFailureText(failure);
 }
 
 void Serial::closePort()
 {
     if (m_port->isOpen())
         m_port->close();
+}
+
+void Serial::finish()
+{
+    m_active = false;
+    m_replyTimer->stop();
+    closePort();
+    m_parser.reset();
 }

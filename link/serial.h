@@ -4,13 +4,14 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSerialPort>
 #include <QString>
 
-class QSerialPort;
 class QTimer;
 
 // Owns the port and carries out one request/reply transaction at a time. Lives on its own
-// thread; the window reaches it only through queued signals.
+// thread; the window reaches it only through queued signals. Every request ends in exactly one
+// dataReady or one errorMsg, after which the port is closed.
 class Serial : public QObject
 {
     Q_OBJECT
@@ -33,8 +34,13 @@ private slots:
 private:
     bool openPort(const QString &portName);
     void closePort();
+    void portError(QSerialPort::SerialPortError error);
+    QString failureText(QSerialPort::SerialPortError error) const;
+    void finish();
 
     QTimer *m_replyTimer;
     QSerialPort *m_port;
     FrameParser m_parser;
+    QString m_requestedPort;
+    bool m_active = false;  // a request is out and its outcome not yet reported
 };
