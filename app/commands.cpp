@@ -5,6 +5,7 @@
 #include "link/request.h"
 #include "ui_mainwindow.h"
 
+#include <QAction>
 #include <QProgressDialog>
 
 void MainWindow::sendRequest(int operation, quint32 address, const char *data, quint16 count)
@@ -16,6 +17,20 @@ void MainWindow::sendRequest(int operation, quint32 address, const char *data, q
         return;
     emit serialSendBufSignal(ui->commPortCombo->currentText(), m_requestBuffer,
                              proto::kReplyTimeoutMs);
+    // One request at a time: a second command would otherwise take the first one's reply.
+    setBusy(true);
+}
+
+void MainWindow::setBusy(bool busy)
+{
+    m_busy = busy;
+    for (QAction *action : {ui->actionFirmwareVer, ui->actionUpdateFirmware, ui->actionSysParRead,
+                            ui->actionSysParWrite, ui->actionHardwRead, ui->actionHardwWrite})
+        action->setEnabled(!busy);
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
 }
 
 bool MainWindow::isPortSelected()
@@ -28,6 +43,7 @@ bool MainWindow::isPortSelected()
 
 void MainWindow::serialDataReadySlot(QByteArray data)
 {
+    setBusy(false);
     if (m_firmwareUpload && progressWasCanceled()) {
         endUpload();
         return;
@@ -69,9 +85,11 @@ void MainWindow::serialDataReadySlot(QByteArray data)
 
 void MainWindow::serialErrorSlot(QString msg)
 {
-    showCritical(msg);
-    closeProgressDialog();
-    m_pendingOperation = PendingNone;
+    setBusy(false);
+    const bool uploading = isUploading();
+    // The dialog goes first, so the message is not hidden behind a bar that no longer moves.
+    endUpload();
+    showCritical(uploading ? msg + kUploadIncomplete : msg);
 }
 
 void MainWindow::timeoutHandler()

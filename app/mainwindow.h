@@ -18,6 +18,9 @@ struct ParamField;
 
 // Title of the window and of every box and dialog it opens.
 inline constexpr char kAppTitle[] = "Velmor4 util";
+// The second line of every error that ends an upload before the device confirmed it all.
+inline const QString kUploadIncomplete
+    = QStringLiteral("\nПрошивка записана не полностью, повторите обновление.");
 
 class MainWindow : public QMainWindow
 {
@@ -99,6 +102,7 @@ private:
         PendingWriteAck
     };
 
+    void setBusy(bool busy);
     void handleVersionReply(const QByteArray &data);
     void handleChunkReply(const QByteArray &data);
     void endUpload();
@@ -130,4 +134,5 @@ private:
     QByteArray m_sysPar;
     QByteArray m_hardwPar;
     PortList m_portList;
+    bool m_busy = false;  // a request is out and its outcome has not arrived yet
 };

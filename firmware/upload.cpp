@@ -15,6 +15,8 @@ constexpr int kProgressMinimumMs = 100;
 
 void MainWindow::actionFirmwareVer_Click()
 {
+    if (m_busy)
+        return;
     m_pendingOperation = PendingVersion;
     sendRequest(proto::kOpRead, proto::kVersionAddr, nullptr, proto::kVersionSize);
 }
@@ -30,6 +32,8 @@ void MainWindow::handleVersionReply(const QByteArray &data)
 
 void MainWindow::actionUpdateFirmware_Click()
 {
+    if (m_busy)
+        return;
     if (!askConfirmation(QLatin1String(kAppTitle),
                          QStringLiteral("Обновить прошивку?\nВнимание!!! Не отключайте питание "
                                         "до окончания операции!")))
@@ -80,7 +84,12 @@ void MainWindow::createProgressDialog(const QString &label, int minimum, int max
 
 void MainWindow::closeProgressDialog()
 {
-    delete m_progressDialog;
+    // A modal progress dialog runs the event loop inside setValue, where the last reply of an
+    // upload may close it: the dialog is hidden now and deleted once that call has returned.
+    if (m_progressDialog) {
+        m_progressDialog->hide();
+        m_progressDialog->deleteLater();
+    }
     m_progressDialog = nullptr;
     m_progressDialogFlag = false;
 }
@@ -115,15 +124,17 @@ void MainWindow::handleChunkReply(const QByteArray &data)
 {
     if (data.isEmpty() || data.at(0) == 0) {
         endUpload();
-        showCritical(QStringLiteral("Ошибка обновления прошивки!"));
+        showCritical(QStringLiteral("Ошибка обновления прошивки!") + kUploadIncomplete);
         return;
     }
     m_bytesSent += proto::kChunkSize;
-    setProgressValue(progressPercent(m_bytesSent, m_imageSize));
-    if (m_bytesSent < m_imageSize) {
+    // The next chunk goes out before the dialog repaints, so painting never holds up the line.
+    const bool more = m_bytesSent < m_imageSize;
+    if (more)
         sendChunk();
+    setProgressValue(progressPercent(m_bytesSent, m_imageSize));
+    if (more)
         return;
-    }
     endUpload();
     showInformation(QStringLiteral("Прошивка успешно обновлена"));
 }

@@ -75,12 +75,16 @@ bool MainWindow::setHardwParBlock(const QByteArray &block)
 
 void MainWindow::actionSysParRead_Click()
 {
+    if (m_busy)
+        return;
     m_pendingOperation = PendingSysRead;
     sendRequest(proto::kOpRead, proto::kSysParAddr, nullptr, proto::kSysParSize);
 }
 
 void MainWindow::actionSysParWrite_Click()
 {
+    if (m_busy)
+        return;
     if (!askConfirmation(QLatin1String(kAppTitle), QString::fromUtf8(kWriteSysQuestion)))
         return;
     if (!readSysParForm())
@@ -91,12 +95,16 @@ void MainWindow::actionSysParWrite_Click()
 
 void MainWindow::actionHardwParRead_Click()
 {
+    if (m_busy)
+        return;
     m_pendingOperation = PendingHardwRead;
     sendRequest(proto::kOpRead, proto::kHardwParAddr, nullptr, proto::kHardwParSize);
 }
 
 void MainWindow::actionHardwParWrite_Click()
 {
+    if (m_busy)
+        return;
     if (!askConfirmation(QLatin1String(kAppTitle), QString::fromUtf8(kWriteHardwQuestion)))
         return;
     if (!readHardwParForm())

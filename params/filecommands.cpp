@@ -5,12 +5,20 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
 const char kOpenError[] = "Ошибка открытия файла!";
 // Far larger than any real settings file; keeps a wrongly chosen file from being read whole.
 constexpr qint64 kMaxSettingsFile = 64 * 1024;
+
+// A FIFO or a device would block the window until something writes to or reads from it.
+bool isRegularOrNew(const QString &name)
+{
+    const QFileInfo info(name);
+    return !info.exists() || info.isFile();
+}
 }  // namespace
 
 void MainWindow::actionFileSaveParam_Click()
@@ -21,6 +29,10 @@ void MainWindow::actionFileSaveParam_Click()
         return;
     if (!readSysParForm() || !readHardwParForm())
         return;
+    if (!isRegularOrNew(name)) {
+        showCritical(QString::fromUtf8(kOpenError));
+        return;
+    }
 
     // Written aside and renamed into place, so a failed save never leaves a damaged file.
     QSaveFile file(name);
@@ -46,7 +58,7 @@ void MainWindow::actionFileOpenParam_Click()
         return;
 
     QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(name).isFile() || !file.open(QIODevice::ReadOnly)) {
         showCritical(QString::fromUtf8(kOpenError));
         return;
     }

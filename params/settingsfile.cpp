@@ -39,6 +39,11 @@ QByteArray settingsFileText(const QByteArray &sysBlock, const QByteArray &hardwB
 bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray *hardwBlock,
                        QString *error)
 {
+    // Text conversion would stop at a NUL and take "2<NUL>00" as 2: a damaged file, not a value.
+    if (text.contains('\0')) {
+        *error = QStringLiteral("файл содержит нулевой байт");
+        return false;
+    }
     QHash<QString, QString> values;
     QString section;
     const QList<QByteArray> lines = text.split('\n');

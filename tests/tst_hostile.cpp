@@ -1,0 +1,176 @@
+// The window on a hostile line: what the engineer sees, that the window stays usable, and
+// that the next normal request works.
+#include "link/protocol.h"
+#include "tests/support/harness.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QString kBadSum = QStringLiteral("Ошибка чтения данных!");
+const QString kNoReply = QStringLiteral("Устройство не отвечает!");
+
+QString writeImage(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    QFile f(dir.filePath(QStringLiteral("fw.bin")));
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return f.fileName();
+}
+
+QByteArray image(int size, char seed)
+{
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i)
+        b[i] = char(seed + i * 13);
+    return b;
+}
+
+bool idle(MainWindow &w)
+{
+    return w.findChild<QAction *>(QStringLiteral("actionSysParRead"))->isEnabled()
+        && w.cursor().shape() != Qt::BusyCursor;
+}
+}  // namespace
+
+class TestHostile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void lineNoise_data();
+    void lineNoise();
+    void hangUpMidUpload();
+    void lateReplyBeforeAWrite();
+    void lateAckBeforeAnUpload();
+    void secondCommandWaitsItsTurn();
+};
+
+void TestHostile::lineNoise_data()
+{
+    QTest::addColumn<QByteArray>("noise");  // sent every 5 ms for a second
+    QTest::addColumn<QString>("message");
+    QTest::newRow("bad frames") << QByteArray::fromHex("55AA0100010255AA01000102") << kBadSum;
+    QTest::newRow("no frame at all") << QByteArray(64, '\x33') << kNoReply;
+    QTest::newRow("claims 65535 bytes") << QByteArray::fromHex("55AAFFFF") + QByteArray(64, '\x01')
+                                        << kNoReply;
+}
+
+void TestHostile::lineNoise()
+{
+    QFETCH(QByteArray, noise);
+    QFETCH(QString, message);
+    RawWindow w;
+    QVERIFY(w.start());
+    w.trigger("actionSysParRead");
+    QVERIFY(!w.takeRequest().isEmpty());
+    QVERIFY(!idle(w.window()));
+    QTimer flood;
+    connect(&flood, &QTimer::timeout, [&] { w.device().write(noise); });
+    flood.start(5);
+    QTest::qWait(1000);
+    flood.stop();
+    QVERIFY(w.answerer().waitForBoxes(1, 4000));
+    QTest::qWait(300);
+    QCOMPARE(w.answerer().texts(), QStringList{message});
+    QVERIFY(idle(w.window()));
+
+    w.device().clearReceived();
+    w.trigger("actionFirmwareVer");
+    QCOMPARE(w.takeRequest(), QByteArray::fromHex("0400200008040000"));
+    w.reply(QByteArray::fromHex("00650C02"));
+    QVERIFY(w.answerer().waitForBoxes(2));
+    QCOMPARE(w.answerer().texts().last(), QStringLiteral("Версия прошивки: 2.12"));
+}
+
+void TestHostile::hangUpMidUpload()
+{
+    QTemporaryDir dir;
+    RawWindow w;
+    QVERIFY(w.start());
+    const QString port = w.device().path();
+    w.answerer().queueAnswer(QStringLiteral("Да"));
+    w.answerer().queueFileName(writeImage(dir, image(3000, 1)));
+    w.trigger("actionUpdateFirmware");
+    QVERIFY(!w.takeRequest().isEmpty());
+    w.reply(QByteArray::fromHex("01"));
+    QVERIFY(!w.takeRequest().isEmpty());
+    QElapsedTimer t;
+    t.start();
+    w.device().hangUp();
+    QVERIFY(w.answerer().waitForBoxes(2, 2000));
+    QVERIFY2(t.elapsed() < 1500, "waited for the reply timer");
+    const QString text = w.answerer().texts().last();
+    QVERIFY(text.contains(QStringLiteral("Порт: ") + port));
+    QVERIFY(text.endsWith(kUploadIncomplete));
+    QTRY_VERIFY(!w.window().findChild<QProgressDialog *>());
+    QVERIFY(idle(w.window()));
+    // The adapter is gone: the next request says so at once instead of hanging.
+    w.trigger("actionFirmwareVer");
+    QVERIFY(w.answerer().waitForBoxes(3, 1500));
+    QVERIFY(w.answerer().texts().last().contains(QStringLiteral("Порт: ") + port));
+}
+
+void TestHostile::lateReplyBeforeAWrite()
+{
+    SimOptions opts;
+    opts.delayMs = proto::kReplyTimeoutMs + 200;
+    WindowHarness h(opts);
+    QVERIFY(h.start());
+    QVERIFY(h.run("actionSysParRead", 1, 5000));
+    QCOMPARE(h.answerer().texts(), QStringList{kNoReply});
+    QTRY_COMPARE_WITH_TIMEOUT(h.sim().requestCount(), 1, 1000);
+    QTest::qWait(400);  // the late reply now waits on the line
+    h.sim().options().delayMs = 0;
+    h.edit("uLineShortEdit")->setText(QStringLiteral("321"));
+    h.answerer().queueAnswer(QStringLiteral("Да"));
+    QVERIFY(h.run("actionHardwWrite", 2));
+    QCOMPARE(h.answerer().texts().last(), QStringLiteral("Успешно записано"));
+    QCOMPARE(h.sim().memory(proto::kHardwParAddr, 2), QByteArray::fromHex("4101"));
+}
+
+void TestHostile::lateAckBeforeAnUpload()
+{
+    QTemporaryDir dir;
+    SimOptions opts;
+    opts.delayMs = proto::kReplyTimeoutMs + 200;
+    WindowHarness h(opts);
+    QVERIFY(h.start());
+    h.answerer().queueAnswer(QStringLiteral("Да"));
+    h.answerer().queueFileName(writeImage(dir, image(2048, 1)));
+    QVERIFY(h.run("actionUpdateFirmware", 2, 5000));
+    QCOMPARE(h.answerer().texts().last(), kNoReply + kUploadIncomplete);
+    QTest::qWait(400);  // the late acknowledgement now waits on the line
+    h.sim().options().delayMs = 0;
+    const QByteArray second = image(3000, 7);
+    h.answerer().queueAnswer(QStringLiteral("Да"));
+    h.answerer().queueFileName(writeImage(dir, second));
+    QVERIFY(h.run("actionUpdateFirmware", 2, 5000));
+    QCOMPARE(h.answerer().texts().last(), QStringLiteral("Прошивка успешно обновлена"));
+    QCOMPARE(h.sim().memory(proto::kFirmwareBase, second.size()), second);
+}
+
+void TestHostile::secondCommandWaitsItsTurn()
+{
+    RawWindow w;
+    QVERIFY(w.start());
+    w.trigger("actionSysParRead");
+    w.trigger("actionFirmwareVer");  // refused while the first reply is awaited
+    QCOMPARE(w.takeRequest(), QByteArray::fromHex("0400F80008220000"));
+    QTest::qWait(100);
+    QVERIFY(w.device().received().isEmpty());
+    QByteArray block(proto::kSysParSize, '\0');
+    block[28] = 5;
+    w.reply(block);
+    QTRY_VERIFY(idle(w.window()));
+    QCOMPARE(w.window().sysParBlock(), block);
+    QVERIFY(w.answerer().boxes().isEmpty());
+    w.trigger("actionFirmwareVer");
+    QCOMPARE(w.takeRequest(), QByteArray::fromHex("0400200008040000"));
+}
+
+QTEST_MAIN(TestHostile)
+#include "tst_hostile.moc"
