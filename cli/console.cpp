@@ -23,11 +23,11 @@ void note(const QString &text)
     g_progressOpen = false;
 }
 
-void progressLine(const QString &text)
+void progressLine(const QString &text, bool last)
 {
-    std::fprintf(stderr, "\r%s", qPrintable(text));
+    std::fprintf(stderr, "\r%s%s", qPrintable(text), last ? "\n" : "");
     std::fflush(stderr);
-    g_progressOpen = true;
+    g_progressOpen = !last;
 }
 
 ExitStatus fail(ExitStatus status, const QString &text)

@@ -49,7 +49,8 @@ public:
                          .arg(m_total)
                          .arg(rate / 1024, 0, 'f', 1)
                          .arg(left / 60)
-                         .arg(left % 60, 2, 10, QLatin1Char('0')));
+                         .arg(left % 60, 2, 10, QLatin1Char('0')),
+                     done == m_total);
     }
 
 private:

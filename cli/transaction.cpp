@@ -8,8 +8,6 @@
 #include <QDeadlineTimer>
 #include <QTime>
 
-#include <cstdio>
-
 namespace {
 
 constexpr int kBaud = 9600;
