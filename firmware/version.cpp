@@ -2,12 +2,18 @@
 
 #include "link/protocol.h"
 
-QString firmwareVersionText(const QByteArray &record)
+QString firmwareVersion(const QByteArray &record)
 {
     const int n = record.size();
     if (n < 2 || quint8(record.at(1)) != proto::kVersionMagic)
         return QString();
     const uint minor = n >= 3 ? quint8(record.at(2)) : 0;
     const uint major = n >= 4 ? quint8(record.at(3)) : 0;
-    return QStringLiteral("Версия прошивки: %1.%2").arg(major).arg(minor, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1.%2").arg(major).arg(minor, 2, 10, QLatin1Char('0'));
+}
+
+QString firmwareVersionText(const QByteArray &record)
+{
+    const QString version = firmwareVersion(record);
+    return version.isNull() ? version : QStringLiteral("Версия прошивки: ") + version;
 }

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-// "Версия прошивки: " + major + "." + minor with at least two digits, from the device's
-// version record; a null string when the record is too short or not from a known device.
+// "major.minor" from the device's version record, the minor with at least two digits ("1.05");
+// a null string when the record is too short or not from a known device.
+QString firmwareVersion(const QByteArray &record);
+
+// The window's wording: "Версия прошивки: " + firmwareVersion(record); null when that is null.
 QString firmwareVersionText(const QByteArray &record);

@@ -1,0 +1,94 @@
+// `read` and `write`: both settings blocks, to and from a settings file.
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/transaction.h"
+#include "link/protocol.h"
+#include "params/settingsfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+constexpr qint64 kSettingsFileLimit = 64 * 1024;  // a real one is well under 1 KiB
+
+ExitStatus readSettingsFile(const QString &fileName, QByteArray *text)
+{
+    // A FIFO or a device would block us until someone writes to it.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        return fail(ExitUsage, QStringLiteral("%1 is not a regular file").arg(fileName));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail(ExitUsage,
+                    QStringLiteral("cannot open %1: %2").arg(fileName, file.errorString()));
+    }
+    if (file.size() > kSettingsFileLimit)
+        return fail(ExitUsage, QStringLiteral("%1 is too large for a settings file").arg(fileName));
+    *text = file.readAll();
+    return ExitOk;
+}
+
+}  // namespace
+
+ExitStatus readSettings(const CliOptions &opt, const QString &fileName)
+{
+    // Opened first, so that a file we could not write costs no device traffic; an earlier
+    // content stays in place until the new one is complete.
+    QSaveFile file(fileName);
+    if (!fileName.isEmpty() && !file.open(QIODevice::WriteOnly)) {
+        return fail(ExitUsage,
+                    QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
+    }
+    Transaction tx(opt);
+    QByteArray sys, hardw;
+    if (const ExitStatus s = tx.open())
+        return s;
+    if (const ExitStatus s = tx.read(proto::kSysParAddr, proto::kSysParSize, &sys))
+        return s;
+    if (const ExitStatus s = tx.read(proto::kHardwParAddr, proto::kHardwParSize, &hardw))
+        return s;
+    const QByteArray text = settingsFileText(sys, hardw);
+    if (fileName.isEmpty()) {
+        writeOut(text);
+        return ExitOk;
+    }
+    file.write(text);
+    if (!file.commit()) {
+        return fail(ExitUsage,
+                    QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
+    }
+    return ExitOk;
+}
+
+ExitStatus writeSettings(const CliOptions &opt, const QString &fileName)
+{
+    QByteArray text, sys, hardw;
+    QString error;
+    if (const ExitStatus s = readSettingsFile(fileName, &text))
+        return s;
+    if (!parseSettingsFile(text, &sys, &hardw, &error)) {
+        return fail(ExitUsage,
+                    QStringLiteral("%1 is not a valid settings file: %2").arg(fileName, error));
+    }
+
+    Transaction tx(opt);
+    if (const ExitStatus s = tx.open())
+        return s;
+    if (const ExitStatus s = tx.write(proto::kSysParAddr, sys))
+        return s;
+    if (const ExitStatus s = tx.write(proto::kHardwParAddr, hardw)) {
+        note(QStringLiteral("velmor4_cli: the system block was written already"));
+        return s;
+    }
+    if (!opt.noVerify) {
+        if (const ExitStatus s = tx.verify(proto::kSysParAddr, sys))
+            return s;
+        if (const ExitStatus s = tx.verify(proto::kHardwParAddr, hardw))
+            return s;
+    }
+    if (!opt.quiet)
+        note(opt.noVerify ? QStringLiteral("written") : QStringLiteral("written and verified"));
+    return ExitOk;
+}

@@ -1,0 +1,228 @@
+#include "cli/transaction.h"
+
+#include "cli/console.h"
+#include "link/porterror.h"
+#include "link/protocol.h"
+#include "link/request.h"
+
+#include <QDeadlineTimer>
+#include <QTime>
+
+namespace {
+
+constexpr int kBaud = 9600;
+
+// How long the line takes to carry n bytes (10 bits each): the reply cannot start before.
+int lineTimeMs(int n)
+{
+    return (n * 10 * 1000 + kBaud - 1) / kBaud;
+}
+
+QString describeRequest(const QByteArray &body)
+{
+    Request req;
+    parseRequestBody(body, &req);
+    return QStringLiteral("%1 of %2 bytes at %3")
+        .arg(req.operation == proto::kOpWrite ? QStringLiteral("write") : QStringLiteral("read"))
+        .arg(req.count)
+        .arg(hexAddress(req.address));
+}
+
+}  // namespace
+
+Transaction::Transaction(const CliOptions &opt)
+    : m_opt(opt)
+{
+}
+
+ExitStatus Transaction::open()
+{
+    if (const ExitStatus s = choosePort(m_opt, &m_portName))
+        return s;
+    if (!m_opt.trace.isEmpty()) {
+        const bool toStderr = m_opt.trace == QLatin1String("-");
+        if (!toStderr)
+            m_trace.setFileName(m_opt.trace);
+        if (!(toStderr ? m_trace.open(stderr, QIODevice::WriteOnly)
+                       : m_trace.open(QIODevice::WriteOnly | QIODevice::Truncate))) {
+            return fail(ExitUsage,
+                        QStringLiteral("cannot write the trace to %1: %2")
+                            .arg(m_opt.trace, m_trace.errorString()));
+        }
+    }
+    m_port.setPortName(m_portName);
+    m_port.setBaudRate(kBaud);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite))
+        return portFailure(m_port.error());
+    return ExitOk;
+}
+
+ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)
+{
+    const QByteArray frame = encodeFrame(body);
+    for (int tries = 0;; ++tries) {
+        const Outcome outcome = attempt(frame, reply);
+        if (outcome == Reply)
+            return ExitOk;
+        if (outcome == PortError || tries == m_opt.retries)
+            return failure(outcome, body);
+        if (!m_opt.quiet) {
+            note(QStringLiteral("velmor4_cli: %1, resending (%2 of %3)")
+                     .arg(outcome == NoReply ? QStringLiteral("no reply")
+                                             : QStringLiteral("bad checksum"))
+                     .arg(tries + 1)
+                     .arg(m_opt.retries));
+        }
+    }
+}
+
+Transaction::Outcome Transaction::attempt(const QByteArray &frame, QByteArray *reply)
+{
+    // Whatever waits now answers nothing we are about to ask: a late reply, line noise.
+    m_port.readAll();
+    m_port.clear(QSerialPort::Input);
+    m_port.clearError();
+    m_parser.reset();
+
+    const QDeadlineTimer deadline(lineTimeMs(frame.size()) + m_opt.timeoutMs);
+    trace("TX", frame);
+    const auto portError = [this] {
+        m_portError = m_port.error();
+        return PortError;
+    };
+    if (m_port.write(frame) != frame.size())
+        return portError();
+    while (m_port.bytesToWrite() > 0) {
+        if (!m_port.waitForBytesWritten(int(deadline.remainingTime())))
+            return portError();
+    }
+    for (;;) {
+        const QByteArray bytes = m_port.readAll();
+        for (char c : bytes) {
+            switch (m_parser.feed(quint8(c))) {
+            case FrameParser::Frame:
+                *reply = m_parser.payload();
+                trace("RX", encodeFrame(*reply));
+                return Reply;
+            case FrameParser::BadChecksum: {
+                QByteArray received = encodeFrame(m_parser.payload());
+                received[received.size() - 1] = c;
+                trace("RX", received, " (bad checksum)");
+                return BadChecksum;
+            }
+            case FrameParser::NeedMore:
+                break;
+            }
+        }
+        if (!m_port.waitForReadyRead(int(deadline.remainingTime()))) {
+            const QSerialPort::SerialPortError error = m_port.error();
+            return error == QSerialPort::TimeoutError || error == QSerialPort::NoError
+                ? NoReply
+                : portError();
+        }
+    }
+}
+
+// The one place where a failed request becomes a message and an exit status.
+ExitStatus Transaction::failure(Outcome outcome, const QByteArray &body)
+{
+    const QString tries
+        = m_opt.retries > 0 ? QStringLiteral(", %1 attempts").arg(m_opt.retries + 1) : QString();
+    switch (outcome) {
+    case NoReply:
+        return fail(ExitLink,
+                    QStringLiteral("no reply from the device on %1 within %2 ms (%3%4)")
+                        .arg(m_portName)
+                        .arg(m_opt.timeoutMs)
+                        .arg(describeRequest(body), tries));
+    case BadChecksum:
+        return fail(ExitLink,
+                    QStringLiteral("reply with a bad checksum from the device on %1 (%2%3)")
+                        .arg(m_portName, describeRequest(body), tries));
+    default:
+        return portFailure(m_portError);
+    }
+}
+
+ExitStatus Transaction::portFailure(QSerialPort::SerialPortError error)
+{
+    const PortFailure f = describePortFailure(m_port, error);
+    QString text = QStringLiteral("port %1: %2").arg(m_portName, f.systemText);
+    if (f.hint == PortFailure::NoAccess) {
+        const QString group = f.group.isEmpty() ? QStringLiteral("that owns the port") : f.group;
+        text += QStringLiteral("\nNo permission to use the port: add the user to group %1 "
+                               "(sudo usermod -aG %1 $USER) and log in again.")
+                    .arg(group);
+    } else if (f.hint == PortFailure::Busy) {
+        text += QStringLiteral("\nThe port is held by another program: close it and try again.");
+    }
+    return fail(ExitLink, text);
+}
+
+ExitStatus Transaction::read(quint32 address, int count, QByteArray *data)
+{
+    const QByteArray body = buildRequestBody(proto::kOpRead, address, nullptr, quint16(count));
+    if (const ExitStatus s = exchange(body, data))
+        return s;
+    if (data->size() != count) {
+        return fail(ExitDevice,
+                    QStringLiteral("the device answered %1 bytes to a read of %2 "
+                                   "bytes at %3")
+                        .arg(data->size())
+                        .arg(count)
+                        .arg(hexAddress(address)));
+    }
+    return ExitOk;
+}
+
+ExitStatus Transaction::write(quint32 address, const QByteArray &data)
+{
+    const QByteArray body
+        = buildRequestBody(proto::kOpWrite, address, data.constData(), quint16(data.size()));
+    QByteArray ack;
+    if (const ExitStatus s = exchange(body, &ack))
+        return s;
+    if (ack.isEmpty() || ack.at(0) == 0) {
+        return fail(ExitDevice,
+                    QStringLiteral("the device refused the write of %1 bytes at %2")
+                        .arg(data.size())
+                        .arg(hexAddress(address)));
+    }
+    return ExitOk;
+}
+
+ExitStatus Transaction::verify(quint32 address, const QByteArray &expected,
+                               const std::function<void(int)> &progress)
+{
+    QByteArray got;
+    for (int done = 0; done < expected.size(); done += got.size()) {
+        const int count = qMin(expected.size() - done, proto::kMaxCount);
+        if (const ExitStatus s = read(address + quint32(done), count, &got))
+            return s;
+        for (int i = 0; i < count; ++i) {
+            if (got.at(i) != expected.at(done + i)) {
+                return fail(ExitDevice,
+                            QStringLiteral("verify failed at %1: wrote 0x%2, read back 0x%3")
+                                .arg(hexAddress(address + quint32(done + i)))
+                                .arg(quint8(expected.at(done + i)), 2, 16, QLatin1Char('0'))
+                                .arg(quint8(got.at(i)), 2, 16, QLatin1Char('0')));
+            }
+        }
+        if (progress)
+            progress(done + count);
+    }
+    return ExitOk;
+}
+
+void Transaction::trace(const char *direction, const QByteArray &frame, const char *remark)
+{
+    if (!m_trace.isOpen())
+        return;
+    m_trace.write(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")).toLatin1()
+                  + direction + ' ' + frame.toHex(' ') + remark + '\n');
+    m_trace.flush();
+}

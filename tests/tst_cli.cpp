@@ -1,0 +1,254 @@
+// velmor4_cli end to end: the program runs as a child process against the simulator, which
+// lives in this process on a pseudo-terminal; every run is judged by the device's memory.
+#include "devsim/session.h"
+#include "params/fields.h"
+#include "params/settingsfile.h"
+
+#include <QtTest>
+
+#include <memory>
+#include <sys/stat.h>
+
+Q_DECLARE_METATYPE(SimOptions)
+
+namespace {
+
+const quint32 kFw = proto::kFirmwareBase, kSys = proto::kSysParAddr, kHw = proto::kHardwParAddr;
+const int kSettingsSpan = int(kHw + proto::kHardwParSize - kSys);  // both blocks, gap between
+const char kPty[] = "pty";  // stands for the simulator's terminal in the tables
+
+struct Run
+{
+    int code = -1;
+    QByteArray out, err;
+};
+
+QStringList cmd(const char *line)
+{
+    return QString::fromLatin1(line).split(QLatin1Char(' '));
+}
+
+QByteArray pattern(int size)
+{
+    QByteArray out;
+    for (int i = 0; i < size; ++i)
+        out += char((i * 7) ^ (i >> 8) ^ 0x5A);
+    return out;
+}
+
+// Factory blocks with the first field of each at its maximum: what good.vlt holds.
+QByteArray goodBlock(QByteArray block, const QVector<ParamField> &fields)
+{
+    storeField(fields.first(), quint16(fields.first().max), block);
+    return block;
+}
+const QByteArray kSysBlock = goodBlock(Device::factorySystemBlock(), sysParFields());
+const QByteArray kHardwBlock = goodBlock(Device::factoryHardwareBlock(), hardwParFields());
+
+SimOptions faults(int noReply, int corrupt, int refuseWrite, quint8 versionByte = 0x65)
+{
+    SimOptions o;
+    o.noReplyTo = noReply;
+    o.corruptReplyTo = corrupt;
+    o.refuseWrite = refuseWrite;
+    o.versionByte = versionByte;
+    return o;
+}
+
+}  // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void readToFileAndStdout();
+    void commands_data();
+    void commands();
+    void trace();
+
+private:
+    void startSim(const SimOptions &opts = {});
+    Run run(const QStringList &args, const QString &port = QLatin1String(kPty));
+    void put(const QString &name, const QByteArray &content);
+
+    std::unique_ptr<Simulator> m_sim;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestCli::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    const QByteArray good = settingsFileText(kSysBlock, kHardwBlock);
+    put(QStringLiteral("good.vlt"), good);
+    const ParamField &f = hardwParFields().first();
+    const QByteArray line = QByteArray(f.key) + " = " + QByteArray::number(f.max);
+    QVERIFY(good.contains(line));
+    put(QStringLiteral("bad.vlt"), QByteArray(good).replace(line, line + '0'));
+    put(QStringLiteral("fw.bin"), pattern(4000));
+    put(QStringLiteral("empty.bin"), {});
+    put(QStringLiteral("big.bin"), pattern(int(proto::kImageLimit) + 1));
+    QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("fifo"))), 0600), 0);
+}
+
+void TestCli::startSim(const SimOptions &opts)
+{
+    m_sim = std::make_unique<Simulator>(opts);
+    QVERIFY2(m_sim->start(), qPrintable(m_sim->errorString()));
+}
+
+// The simulator answers from this thread's event loop, so the wait must keep it running.
+Run TestCli::run(const QStringList &args, const QString &port)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("VELMOR4_PORT"));
+    if (!port.isEmpty())
+        env.insert(QStringLiteral("VELMOR4_PORT"), port == kPty ? m_sim->slavePath() : port);
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(m_dir->path());
+    QEventLoop loop;
+    connect(&p, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
+            &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    p.start(QStringLiteral(VELMOR4_CLI), args);
+    loop.exec();
+    Run r;
+    if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished();
+    } else if (p.exitStatus() == QProcess::NormalExit) {
+        r = {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+    return r;
+}
+
+void TestCli::put(const QString &name, const QByteArray &content)
+{
+    QFile f(m_dir->filePath(name));
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+}
+
+void TestCli::readToFileAndStdout()
+{
+    startSim();
+    m_sim->setMemory(kSys, kSysBlock);
+    m_sim->setMemory(kHw, kHardwBlock);
+    put(QStringLiteral("out.vlt"), "an older file");
+    QCOMPARE(run(cmd("read out.vlt")).code, 0);
+    QFile f(m_dir->filePath(QStringLiteral("out.vlt")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), settingsFileText(kSysBlock, kHardwBlock));
+    QCOMPARE(run(cmd("read")).out, settingsFileText(kSysBlock, kHardwBlock));
+}
+
+// What a command leaves in the device's memory, what it says, and how many requests it took.
+// A request that lost its reply is sent again as it was; a failure prints no data; bad input
+// sends nothing.
+void TestCli::commands_data()
+{
+    QTest::addColumn<SimOptions>("opts");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<quint32>("address");
+    QTest::addColumn<QByteArray>("memory");
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<QString>("message");
+    const QByteArray gap(kSettingsSpan - proto::kSysParSize - proto::kHardwParSize, '\xFF');
+    const QByteArray written = kSysBlock + gap + kHardwBlock;
+    const QByteArray factory = Device::factorySystemBlock() + gap + Device::factoryHardwareBlock();
+    const QByteArray untouched = Device().peek(kFw, int(kSys - kFw) + kSettingsSpan);
+    const QByteArray image = pattern(4000), erased(100, '\xFF');
+    const QString pty = QLatin1String(kPty), none,
+                  retry = QStringLiteral("--timeout 300 --retries 1 ");
+    const SimOptions ok;
+    QTest::newRow("write, verified")
+        << ok << pty << "write good.vlt" << 0 << kSys << written << 4 << "verified";
+    QTest::newRow("write --no-verify")
+        << ok << pty << "--no-verify write good.vlt" << 0 << kSys << written << 2 << "written";
+    QTest::newRow("flash --verify") << ok << pty << "flash --verify fw.bin" << 0 << kFw
+                                    << image + erased << 8 << "verify: 100%";
+    QTest::newRow("lost reply, resent")
+        << faults(1, 0, 0) << pty << retry + "version" << 0 << kSys << factory << 2 << "1.05";
+    QTest::newRow("bad checksum, resent")
+        << faults(0, 1, 0) << pty << retry + "version" << 0 << kSys << factory << 2 << "1.05";
+    QTest::newRow("lost write ack, resent")
+        << faults(1, 0, 0) << pty << retry + "--no-verify write good.vlt" << 0 << kSys << written
+        << 3 << "written";
+    QTest::newRow("third chunk refused")
+        << faults(0, 0, 3) << pty << "flash fw.bin" << 1 << kFw
+        << image.left(2048) + QByteArray(2052, '\xFF') + erased << 3 << "0x08002C00";
+    QTest::newRow("refused write")
+        << faults(0, 0, 1) << pty << "write good.vlt" << 1 << kFw << untouched << 1 << "0x0800F800";
+    QTest::newRow("foreign device")
+        << faults(0, 0, 0, 0x66) << pty << "version" << 1 << kFw << untouched << 1 << "00 66 05 01";
+    QTest::newRow("unknown command")
+        << ok << pty << "erase" << 2 << kFw << untouched << 0 << "erase";
+    QTest::newRow("no port") << ok << none << "version" << 2 << kFw << untouched << 0 << "no port";
+    QTest::newRow("unknown serial number")
+        << ok << none << "--serial NO-SUCH version" << 2 << kFw << untouched << 0 << "NO-SUCH";
+    QTest::newRow("one bad value")
+        << ok << pty << "write bad.vlt" << 2 << kFw << untouched << 0 << "bad.vlt";
+    QTest::newRow("settings FIFO")
+        << ok << pty << "write fifo" << 2 << kFw << untouched << 0 << "not a regular file";
+    QTest::newRow("unwritable output")
+        << ok << pty << "read no/dir.vlt" << 2 << kFw << untouched << 0 << "no/dir.vlt";
+    QTest::newRow("empty image") << ok << pty << "flash empty.bin" << 2 << kFw << untouched << 0
+                                 << "empty";
+    QTest::newRow("oversized image")
+        << ok << pty << "flash big.bin" << 2 << kFw << untouched << 0 << "54272";
+    QTest::newRow("no such port") << ok << none << "-p /nonexistent/tty version" << 3 << kFw
+                                  << untouched << 0 << "/nonexistent/tty";
+    QTest::newRow("lost reply") << faults(1, 0, 0) << pty << "--timeout 300 version" << 3 << kFw
+                                << untouched << 1 << "no reply";
+    QTest::newRow("bad checksum") << faults(0, 1, 0) << pty << "version" << 3 << kFw << untouched
+                                  << 1 << "checksum";
+}
+
+void TestCli::commands()
+{
+    QFETCH(SimOptions, opts);
+    QFETCH(QString, port);
+    QFETCH(QString, args);
+    QFETCH(int, code);
+    QFETCH(quint32, address);
+    QFETCH(QByteArray, memory);
+    QFETCH(int, requests);
+    QFETCH(QString, message);
+    startSim(opts);
+    const Run r = run(cmd(qPrintable(args)), port);
+    QCOMPARE(r.code, code);
+    QVERIFY2((r.out + r.err).contains(message.toLatin1()), r.err);
+    if (code != 0)
+        QCOMPARE(r.out, QByteArray());
+    QCOMPARE(m_sim->memory(address, memory.size()), memory);
+    const QList<Request> sent = m_sim->requests();
+    QCOMPARE(sent.size(), requests);
+    const int lost = opts.noReplyTo + opts.corruptReplyTo;
+    if (code == 0 && lost > 0) {
+        QCOMPARE(sent.at(lost).address, sent.at(lost - 1).address);
+        QCOMPARE(sent.at(lost).data, sent.at(lost - 1).data);
+    }
+}
+
+void TestCli::trace()
+{
+    startSim();
+    const Run r = run(cmd("--trace trace.txt version"));
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QByteArray("1.05\n"));
+    QFile f(m_dir->filePath(QStringLiteral("trace.txt")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 3);
+    const QRegularExpression tx(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} TX "
+                                               "55 aa 08 00 04 00 20 00 08 04 00 00 30$"));
+    QVERIFY2(tx.match(lines.at(0)).hasMatch(), qPrintable(lines.at(0)));
+    QVERIFY2(lines.at(1).endsWith(QLatin1String(" RX 55 aa 04 00 00 65 05 01 6b")),
+             qPrintable(lines.at(1)));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
