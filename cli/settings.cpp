@@ -30,6 +30,24 @@ ExitStatus readSettingsFile(const QString &fileName, QByteArray *text)
     return ExitOk;
 }
 
+QString errorText(const SettingsFileError &error)
+{
+    switch (error.kind) {
+    case SettingsFileError::None:
+    case SettingsFileError::NulByte:
+        return QStringLiteral("it holds a NUL byte");
+    case SettingsFileError::BadLine:
+        return QStringLiteral("line %1 is not \"key = value\"").arg(error.line);
+    case SettingsFileError::UnknownFormat:
+        return QStringLiteral("unknown format version");
+    case SettingsFileError::BadValue:
+        return QStringLiteral("%1 is missing or out of range").arg(error.key);
+    case SettingsFileError::UnknownKey:
+        break;
+    }
+    return QStringLiteral("unknown key %1").arg(error.key);
+}
+
 }  // namespace
 
 ExitStatus readSettings(const CliOptions &opt, const QString &fileName)
@@ -65,12 +83,13 @@ ExitStatus readSettings(const CliOptions &opt, const QString &fileName)
 ExitStatus writeSettings(const CliOptions &opt, const QString &fileName)
 {
     QByteArray text, sys, hardw;
-    QString error;
+    SettingsFileError error;
     if (const ExitStatus s = readSettingsFile(fileName, &text))
         return s;
     if (!parseSettingsFile(text, &sys, &hardw, &error)) {
         return fail(ExitUsage,
-                    QStringLiteral("%1 is not a valid settings file: %2").arg(fileName, error));
+                    QStringLiteral("%1 is not a valid settings file: %2")
+                        .arg(fileName, errorText(error)));
     }
 
     Transaction tx(opt);

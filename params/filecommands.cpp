@@ -13,6 +13,24 @@ const char kOpenError[] = "Ошибка открытия файла!";
 // Far larger than any real settings file; keeps a wrongly chosen file from being read whole.
 constexpr qint64 kMaxSettingsFile = 64 * 1024;
 
+QString errorText(const SettingsFileError &error)
+{
+    switch (error.kind) {
+    case SettingsFileError::None:
+    case SettingsFileError::NulByte:
+        return QStringLiteral("файл содержит нулевой байт");
+    case SettingsFileError::BadLine:
+        return QStringLiteral("строка %1 не разобрана").arg(error.line);
+    case SettingsFileError::UnknownFormat:
+        return QStringLiteral("неизвестная версия формата");
+    case SettingsFileError::BadValue:
+        return QStringLiteral("неверное или отсутствующее значение %1").arg(error.key);
+    case SettingsFileError::UnknownKey:
+        break;
+    }
+    return QStringLiteral("неизвестный параметр %1").arg(error.key);
+}
+
 // A FIFO or a device would block the window until something writes to or reads from it.
 bool isRegularOrNew(const QString &name)
 {
@@ -67,11 +85,14 @@ void MainWindow::actionFileOpenParam_Click()
 
     QByteArray sys;
     QByteArray hardw;
-    QString error;
+    SettingsFileError error;
+    QString why;
     if (text.size() > kMaxSettingsFile)
-        error = QStringLiteral("файл слишком велик");
-    if (!error.isEmpty() || !parseSettingsFile(text, &sys, &hardw, &error)) {
-        showCritical(QStringLiteral("Неверный файл настроек: %1").arg(error));
+        why = QStringLiteral("файл слишком велик");
+    else if (!parseSettingsFile(text, &sys, &hardw, &error))
+        why = errorText(error);
+    if (!why.isEmpty()) {
+        showCritical(QStringLiteral("Неверный файл настроек: %1").arg(why));
         return;
     }
     setSysParBlock(sys);

@@ -37,11 +37,11 @@ QByteArray settingsFileText(const QByteArray &sysBlock, const QByteArray &hardwB
 }
 
 bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray *hardwBlock,
-                       QString *error)
+                       SettingsFileError *error)
 {
     // Text conversion would stop at a NUL and take "2<NUL>00" as 2: a damaged file, not a value.
     if (text.contains('\0')) {
-        *error = QStringLiteral("файл содержит нулевой байт");
+        error->kind = SettingsFileError::NulByte;
         return false;
     }
     QHash<QString, QString> values;
@@ -59,14 +59,14 @@ bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray 
         const QString key = (section.isEmpty() ? QString() : section + QLatin1Char('.'))
             + line.left(eq).trimmed();
         if (eq <= 0 || values.contains(key)) {
-            *error = QStringLiteral("строка %1 не разобрана").arg(i + 1);
+            *error = {SettingsFileError::BadLine, i + 1, QString()};
             return false;
         }
         values.insert(key, line.mid(eq + 1).trimmed());
     }
 
     if (values.value(QStringLiteral("format")) != QString::number(kSettingsFormat)) {
-        *error = QStringLiteral("неизвестная версия формата");
+        error->kind = SettingsFileError::UnknownFormat;
         return false;
     }
     values.remove(QStringLiteral("format"));
@@ -77,7 +77,7 @@ bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray 
         quint16 shown = 0;
         const auto it = values.constFind(key);
         if (it == values.constEnd() || !parseField(f, *it, &shown)) {
-            *error = QStringLiteral("неверное или отсутствующее значение %1").arg(key);
+            *error = {SettingsFileError::BadValue, 0, key};
             return false;
         }
         storeField(f, shown, block);
@@ -94,7 +94,7 @@ bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray 
         if (!take(qualified(kHardware, f.key), f, hardw))
             return false;
     if (!values.isEmpty()) {
-        *error = QStringLiteral("неизвестный параметр %1").arg(values.keys().constFirst());
+        *error = {SettingsFileError::UnknownKey, 0, values.keys().constFirst()};
         return false;
     }
 

@@ -25,7 +25,16 @@ constexpr int kSettingsFormat = 1;
 
 QByteArray settingsFileText(const QByteArray &sysBlock, const QByteArray &hardwBlock);
 
-// Reads both blocks from text. On any fault returns false with a message for the user and
-// leaves the outputs untouched.
+// Why a settings file was refused; each front end words it in its own language.
+struct SettingsFileError
+{
+    enum Kind { None, NulByte, BadLine, UnknownFormat, BadValue, UnknownKey };
+    Kind kind = None;
+    int line = 0;  // BadLine, counted from 1
+    QString key;   // BadValue, UnknownKey: "section.key"
+};
+
+// Reads both blocks from text. On any fault returns false with the reason and leaves the
+// outputs untouched.
 bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray *hardwBlock,
-                       QString *error);
+                       SettingsFileError *error);

@@ -131,12 +131,12 @@ void TestParams::settingsFileFaultsChangeNothing()
 {
     QFETCH(QByteArray, text);
     QByteArray sys("keep"), hardw("keep");
-    QString error;
+    SettingsFileError error;
     QVERIFY(parseSettingsFile(settingsFileText(sampleSys(), kSampleHardw), &sys, &hardw, &error));
     QCOMPARE(sys + hardw, sampleSys() + kSampleHardw);
     sys = hardw = "keep";
     QVERIFY(!parseSettingsFile(text, &sys, &hardw, &error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY(error.kind != SettingsFileError::None);
     QCOMPARE(sys + hardw, QByteArray("keepkeep"));
 }
 

@@ -9,9 +9,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray text(reinterpret_cast<const char *>(data), int(size));
     QByteArray sys("untouched");
     QByteArray hardw("untouched");
-    QString error;
+    SettingsFileError error;
     if (!parseSettingsFile(text, &sys, &hardw, &error)) {
-        if (sys != "untouched" || hardw != "untouched" || error.isEmpty())
+        if (sys != "untouched" || hardw != "untouched" || error.kind == SettingsFileError::None)
             std::abort();
         return 0;
     }
