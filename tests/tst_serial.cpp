@@ -63,6 +63,7 @@ private slots:
     void staleBytesAreNeverTheReply();
     void hangUpEndsTheRequestAtOnce();
     void unopenablePortNamesThePort();
+    void portHeldByAnotherProgram();
 
 private:
     PtyDevice *m_dev = nullptr;
@@ -161,6 +162,18 @@ void TestSerial::unopenablePortNamesThePort()
     QVERIFY(m_link->events[0].endsWith(QStringLiteral("\nПорт: /nonexistent/ttyV4")));
     QTest::qWait(kTimeout + 100);
     QCOMPARE(m_link->events.size(), 1);
+}
+
+void TestSerial::portHeldByAnotherProgram()
+{
+    QSerialPort other(m_dev->path());
+    QVERIFY(other.open(QIODevice::ReadWrite));
+    emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
+    QTRY_COMPARE(m_link->events.size(), 1);
+    QVERIFY2(m_link->events[0].endsWith(QStringLiteral("Порт: %1\nПорт занят другой программой: "
+                                                       "закройте её и повторите.")
+                                            .arg(m_dev->path())),
+             qPrintable(m_link->events[0]));
 }
 
 QTEST_GUILESS_MAIN(TestSerial)
