@@ -50,8 +50,9 @@ QHash<QString, QString> PortList::toolTips()
                          .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
         if (!info.serialNumber().isEmpty())
             lines << QStringLiteral("Серийный номер: %1").arg(info.serialNumber());
-        tips.insert(info.portName(), lines.join(QLatin1Char('\n')));
-        tips.insert(info.systemLocation(), lines.join(QLatin1Char('\n')));
+        const QString tip = lines.join(QLatin1Char('\n'));
+        tips.insert(info.portName(), tip);
+        tips.insert(info.systemLocation(), tip);
     }
     return tips;
 }
