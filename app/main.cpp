@@ -50,6 +50,8 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vt.ico")));
+    // Lets the desktop match the window to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmor4.Util"));
     PortList::setExtraPorts(parseCommandLine(app));
 
     MainWindow window;

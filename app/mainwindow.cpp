@@ -2,10 +2,12 @@
 
 #include "link/protocol.h"
 #include "link/serial.h"
+#include "params/fields.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -22,7 +24,7 @@ MainWindow::MainWindow(QWidget *parent)
     , m_hardwPar(proto::kHardwParSize, '\0')
 {
     m_coordHeaderLabels << QStringLiteral("Нач. № абон.") << QStringLiteral("Кон. № абон.");
-    m_iniPath = QCoreApplication::applicationDirPath() + QStringLiteral("/velmor4_util.ini");
+    m_iniPath = PortList::iniPath();
     m_portName.clear();
     loadIni();
 
@@ -45,6 +47,11 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("%1 v1.0").arg(QLatin1String(kAppTitle)));
     enumSerialPorts();
+    for (const QVector<ParamField> *fields : {&sysParFields(), &hardwParFields()})
+        for (const ParamField &f : *fields)
+            if (f.edit)
+                findChild<QLineEdit *>(QLatin1String(f.edit))
+                    ->setToolTip(QStringLiteral("%1…%2").arg(f.min).arg(f.max));
 
     loadFactoryValues();
     readSysParForm();

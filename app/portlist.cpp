@@ -1,13 +1,22 @@
 #include "app/portlist.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace {
 QStringList g_extraPorts;
 PortList::Source g_systemSource;
+QString g_appDir;
+
+const char kIniName[] = "/velmor4_util.ini";
+// Where the package puts the desktop entry, seen from the executable's folder. An installed
+// copy keeps its settings per user even where it could write beside itself (root in /usr/bin).
+const char kInstalledMark[] = "/../share/applications/org.velmor4.Util.desktop";
 
 // Enumerating the system's ports is by far the dearest part of an idle tick, so on systems
 // with a device directory it runs only when that directory changed, for a short while after
@@ -23,6 +32,45 @@ QStringList PortList::systemPorts()
     for (const QSerialPortInfo &info : infos)
         names << info.portName();
     return names;
+}
+
+QHash<QString, QString> PortList::toolTips()
+{
+    QHash<QString, QString> tips;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos) {
+        QStringList lines;
+        if (!info.description().isEmpty())
+            lines << QStringLiteral("Описание: %1").arg(info.description());
+        if (!info.manufacturer().isEmpty())
+            lines << QStringLiteral("Производитель: %1").arg(info.manufacturer());
+        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+            lines << QStringLiteral("VID:PID: %1:%2")
+                         .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                         .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+        if (!info.serialNumber().isEmpty())
+            lines << QStringLiteral("Серийный номер: %1").arg(info.serialNumber());
+        const QString tip = lines.join(QLatin1Char('\n'));
+        tips.insert(info.portName(), tip);
+        tips.insert(info.systemLocation(), tip);
+    }
+    return tips;
+}
+
+QString PortList::iniPath()
+{
+    const QString appDir = g_appDir.isEmpty() ? QCoreApplication::applicationDirPath() : g_appDir;
+    // QSettings replaces the file through a new one, so the folder must take a new file.
+    QTemporaryFile probe(appDir + QStringLiteral("/velmor4_util.XXXXXX"));
+    if (!QFileInfo::exists(appDir + QLatin1String(kInstalledMark)) && probe.open())
+        return appDir + QLatin1String(kIniName);
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
+        + QLatin1String(kIniName);
+}
+
+void PortList::setApplicationDir(const QString &dir)
+{
+    g_appDir = dir;
 }
 
 void PortList::setExtraPorts(const QStringList &paths)
@@ -85,6 +133,9 @@ bool applyPortList(QComboBox *combo, const QStringList &ports, const QString &po
     if (rebuild) {
         combo->clear();
         combo->addItems(ports);
+        const QHash<QString, QString> tips = PortList::toolTips();
+        for (int i = 0; i < combo->count(); ++i)
+            combo->setItemData(i, tips.value(ports.at(i)), Qt::ToolTipRole);
     }
     for (int i = 0; i < combo->count(); ++i) {
         if (combo->itemText(i) == portName) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QStringList>
 
 #include <functional>
@@ -20,6 +21,15 @@ public:
     static void setSystemSource(Source source);
     // A full enumeration of the system's serial ports, every time it is called.
     static QStringList systemPorts();
+    // What the system knows of each adapter (description, manufacturer, VID:PID, serial
+    // number), by port name and by device path; one enumeration.
+    static QHash<QString, QString> toolTips();
+
+    // The INI file that remembers the port: beside the executable where that folder takes a
+    // new file (a portable copy), else in the user's configuration folder.
+    static QString iniPath();
+    // Replaces the executable's folder in that choice, for tests; empty restores it.
+    static void setApplicationDir(const QString &dir);
 
     // Enumerates through `enumerate` only when `watchDir` (where device nodes appear) changed
     // lately, or as a periodic safety net; every time when there is no such directory.

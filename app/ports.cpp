@@ -4,6 +4,7 @@
 #include "app/portlist.h"
 #include "ui_mainwindow.h"
 
+#include <QDir>
 #include <QSettings>
 
 namespace {
@@ -24,11 +25,18 @@ void MainWindow::saveIni()
     QSettings ini(m_iniPath, QSettings::IniFormat);
     ini.setValue(QLatin1String(kPortKey), ui->commPortCombo->currentText());
     ini.sync();
+    if (ini.status() != QSettings::NoError)
+        qWarning("velmor4_util: cannot save %s; the port will not be remembered.",
+                 qPrintable(QDir::toNativeSeparators(m_iniPath)));
 }
 
 void MainWindow::enumSerialPorts()
 {
-    applyPortList(ui->commPortCombo, m_portList.ports(), m_portName);
+    const QStringList ports = m_portList.ports();
+    const QStringList extra = PortList::extraPorts();
+    // A path from the command line stands in for a remembered port that is not there.
+    const bool useExtra = !ports.contains(m_portName) && !extra.isEmpty();
+    applyPortList(ui->commPortCombo, ports, useExtra ? extra.first() : m_portName);
 }
 
 void MainWindow::enumSerialHandler()

@@ -146,7 +146,7 @@ qint64 Simulator::byteTime() const
 void Simulator::arm(QTimer *timer, qint64 ns)
 {
     // Rounded up: waking early would deliver a byte before its time.
-    timer->start(int(qBound<qint64>(0, (ns + 999999) / 1000000, 1 << 30)));
+    timer->start(int(qBound(qint64(0), (ns + 999999) / 1000000, qint64(1) << 30)));
 }
 
 void Simulator::log(const QString &line) const

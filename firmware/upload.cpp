@@ -7,11 +7,14 @@
 #include "link/protocol.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QProgressDialog>
+#include <QSettings>
 
 namespace {
 constexpr int kProgressMinimumMs = 100;
-}
+const char kFirmwareDirKey[] = "FirmwareDir";
+}  // namespace
 
 void MainWindow::actionFirmwareVer_Click()
 {
@@ -38,11 +41,16 @@ void MainWindow::actionUpdateFirmware_Click()
                          QStringLiteral("Обновить прошивку?\nВнимание!!! Не отключайте питание "
                                         "до окончания операции!")))
         return;
+    // Images usually come in a row from one folder: start where the last one was chosen.
+    QSettings ini(m_iniPath, QSettings::IniFormat);
     // Space-separated: Qt splits the patterns on spaces, a comma would become part of one.
-    const QString name
-        = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), QString(),
-                                       QStringLiteral("Binary files (*.bin *.binary)"));
-    if (name.isEmpty() || !loadFirmwareImage(name))
+    const QString name = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Открыть"), ini.value(QLatin1String(kFirmwareDirKey)).toString(),
+        QStringLiteral("Binary files (*.bin *.binary)"));
+    if (name.isEmpty())
+        return;
+    ini.setValue(QLatin1String(kFirmwareDirKey), QFileInfo(name).absolutePath());
+    if (!loadFirmwareImage(name))
         return;
     // Without a port no chunk could go out, and the dialog would wait for nothing.
     if (!isPortSelected())

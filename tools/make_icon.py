@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draw the application icon and write it as a Windows .ico file.
+"""Draw the application icon: a Windows .ico file and the desktop's icon theme files.
 
 The icon is a blue rounded square carrying white "V4" letters.  It is
 rendered with plain Python (no imaging library) at 16x16, 32x32 and 48x48
@@ -7,16 +7,25 @@ pixels and stored as uncompressed 32-bit BGRA bitmaps with an AND mask,
 the most widely understood kind of .ico entry (Windows resource compiler,
 Explorer, Qt's ico plugin).
 
+The same drawing is also written as PNG files at the icon theme's usual
+sizes and as an SVG file, under resources/icons/hicolor/, for the package.
+
 Usage: python3 tools/make_icon.py [output.ico]
-Default output: resources/vt.ico next to this script's parent directory.
+Default output: resources/vt.ico and resources/icons/ next to this script's
+parent directory; with an argument only the .ico file is written there.
 """
 
 import math
 import os
 import struct
 import sys
+import zlib
 
 SIZES = (16, 32, 48)
+PNG_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+ICON_NAME = 'org.velmor4.Util'
+# The rim of the scalable icon: one pixel of the bitmaps at 128x128.
+SVG_BORDER = 1.0 / 128
 SUPERSAMPLE = 6
 
 # Geometry in unit coordinates (0..1, y grows downwards).
@@ -133,15 +142,75 @@ def build_ico():
     return bytes(out)
 
 
-def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    default = os.path.join(here, os.pardir, 'resources', 'vt.ico')
-    path = sys.argv[1] if len(sys.argv) > 1 else default
-    data = build_ico()
+def build_png(size):
+    """Straight-alpha RGBA, 8 bits a channel, no filtering."""
+    raw = b''.join(b'\x00' + bytes(c for pixel in row for c in pixel)
+                   for row in render(size))
+
+    def chunk(tag, data):
+        return (struct.pack('>I', len(data)) + tag + data
+                + struct.pack('>I', zlib.crc32(tag + data) & 0xFFFFFFFF))
+
+    header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header)
+            + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+
+def build_svg():
+    """The same geometry as the bitmaps, in a 256-unit square."""
+    k = 256.0
+
+    def rect(inset, fill):
+        lo, r = MARGIN + inset, max(CORNER - inset, 0.0)
+        side = 1.0 - 2 * lo
+        return ('  <rect x="%g" y="%g" width="%g" height="%g" rx="%g" fill="%s"/>\n'
+                % (lo * k, lo * k, side * k, side * k, r * k, fill))
+
+    def hex_colour(c):
+        return '#%02x%02x%02x' % c
+
+    lines = ''.join('    <line x1="%g" y1="%g" x2="%g" y2="%g"/>\n'
+                    % (a[0] * k, a[1] * k, b[0] * k, b[1] * k) for a, b in SEGMENTS)
+    # The gradient spans the inner square; its ends take the bitmaps' colours there.
+    lo = MARGIN + SVG_BORDER
+    ends = [tuple(round(t + (b - t) * y) for t, b in zip(TOP_COLOUR, BOTTOM_COLOUR))
+            for y in (lo, 1.0 - lo)]
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" '
+            'viewBox="0 0 256 256">\n'
+            '  <defs>\n'
+            '    <linearGradient id="fill" x1="0" y1="0" x2="0" y2="1">\n'
+            '      <stop offset="0" stop-color="%s"/>\n'
+            '      <stop offset="1" stop-color="%s"/>\n'
+            '    </linearGradient>\n'
+            '  </defs>\n'
+            % (hex_colour(ends[0]), hex_colour(ends[1]))
+            + rect(0.0, hex_colour(BORDER_COLOUR))
+            + rect(SVG_BORDER, 'url(#fill)')
+            + '  <g stroke="%s" stroke-width="%g" stroke-linecap="round" '
+            'stroke-linejoin="round">\n' % (hex_colour(INK_COLOUR), 2 * STROKE * k)
+            + lines + '  </g>\n</svg>\n')
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path) or '.', exist_ok=True)
     with open(path, 'wb') as f:
         f.write(data)
-    print('%s: %d bytes, sizes %s' % (os.path.normpath(path), len(data),
-                                       ', '.join('%dx%d' % (s, s) for s in SIZES)))
+    print('%s: %d bytes' % (os.path.normpath(path), len(data)))
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    resources = os.path.join(here, os.pardir, 'resources')
+    if len(sys.argv) > 1:
+        write(sys.argv[1], build_ico())
+        return
+    write(os.path.join(resources, 'vt.ico'), build_ico())
+    theme = os.path.join(resources, 'icons', 'hicolor')
+    for size in PNG_SIZES:
+        write(os.path.join(theme, '%dx%d' % (size, size), 'apps', ICON_NAME + '.png'),
+              build_png(size))
+    write(os.path.join(theme, 'scalable', 'apps', ICON_NAME + '.svg'),
+          build_svg().encode('ascii'))
 
 
 if __name__ == '__main__':

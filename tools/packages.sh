@@ -18,3 +18,15 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake make g++ qtbase5-dev libqt5serialport5-dev)
+QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev)
+# cpack's dependency computation, and the checks the package test runs.
+PACKAGE_TOOLS=(dpkg-dev desktop-file-utils appstream lintian)
+
+# The build packages for the Qt major version given (5 or 6).
+qt_packages() {
+    case "$1" in
+    5) echo "${BUILD_PACKAGES[@]}" ;;
+    6) echo cmake make g++ "${QT6_PACKAGES[@]}" ;;
+    *) echo "Unknown Qt major version '$1' (5 or 6)." >&2; exit 1 ;;
+    esac
+}
