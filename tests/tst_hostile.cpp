@@ -63,8 +63,8 @@ void TestHostile::lineNoise()
 {
     QFETCH(QByteArray, noise);
     QFETCH(QString, message);
-    RawWindow w;
-    QVERIFY(w.start());
+    WindowHarness w;
+    QVERIFY(w.startRaw());
     w.trigger("actionSysParRead");
     QVERIFY(!w.takeRequest().isEmpty());
     QVERIFY(!idle(w.window()));
@@ -89,8 +89,8 @@ void TestHostile::lineNoise()
 void TestHostile::hangUpMidUpload()
 {
     QTemporaryDir dir;
-    RawWindow w;
-    QVERIFY(w.start());
+    WindowHarness w;
+    QVERIFY(w.startRaw());
     const QString port = w.device().path();
     w.answerer().queueAnswer(QStringLiteral("Да"));
     w.answerer().queueFileName(writeImage(dir, image(3000, 1)));
@@ -155,8 +155,8 @@ void TestHostile::lateAckBeforeAnUpload()
 
 void TestHostile::secondCommandWaitsItsTurn()
 {
-    RawWindow w;
-    QVERIFY(w.start());
+    WindowHarness w;
+    QVERIFY(w.startRaw());
     w.trigger("actionSysParRead");
     w.trigger("actionFirmwareVer");  // refused while the first reply is awaited
     QCOMPARE(w.takeRequest(), QByteArray::fromHex("0400F80008220000"));

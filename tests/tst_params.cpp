@@ -149,7 +149,7 @@ void TestParams::readEditWriteBack()
     h.trigger("actionSysParRead");
     QTRY_COMPARE(h.edit("talkTimeoutEdit")->text(), QStringLiteral("240"));
     QCOMPARE(h.edit("callCountEdit")->text(), QStringLiteral("60"));
-    QCOMPARE(h.cell(0, 0), QString::number(3 | 10 << 8));
+    QCOMPARE(h.table()->item(0, 0)->text(), QString::number(3 | 10 << 8));
     h.trigger("actionHardwRead");
     QTRY_COMPARE(h.edit("stabTimeoutEdit")->text(), QStringLiteral("65535"));
 
@@ -232,8 +232,8 @@ void TestParams::repliesToReadsAndWrites()
     QFETCH(QByteArray, action);
     QFETCH(QByteArray, payload);
     QFETCH(QString, message);
-    RawWindow w;
-    QVERIFY(w.start());
+    WindowHarness w;
+    QVERIFY(w.startRaw());
     const QByteArray blocks = w.window().sysParBlock() + w.window().hardwParBlock();
     w.answerer().queueAnswer(QStringLiteral("Да"));
     w.trigger(action.constData());

@@ -9,26 +9,6 @@
 #include <QLineEdit>
 #include <QTableWidget>
 
-namespace {
-// A fresh window whose port chooser offers only the given line, with nothing remembered.
-MainWindow *windowOn(const QString &path)
-{
-    QFile::remove(WindowHarness::iniPath());
-    PortList::setSystemSource([] { return QStringList(); });
-    PortList::setExtraPorts({path});
-    auto *window = new MainWindow;
-    window->show();
-    return window;
-}
-
-void forgetPorts()
-{
-    PortList::setSystemSource({});
-    PortList::setExtraPorts({});
-    QFile::remove(WindowHarness::iniPath());
-}
-}  // namespace
-
 WindowHarness::WindowHarness(const SimOptions &options)
     : m_sim(options)
 {
@@ -37,7 +17,9 @@ WindowHarness::WindowHarness(const SimOptions &options)
 WindowHarness::~WindowHarness()
 {
     m_window.reset();
-    forgetPorts();
+    PortList::setSystemSource({});
+    PortList::setExtraPorts({});
+    QFile::remove(iniPath());
 }
 
 QString WindowHarness::iniPath()
@@ -47,9 +29,21 @@ QString WindowHarness::iniPath()
 
 bool WindowHarness::start()
 {
-    if (!m_sim.start())
-        return false;
-    m_window.reset(windowOn(m_sim.slavePath()));
+    return m_sim.start() && openWindow(m_sim.slavePath());
+}
+
+bool WindowHarness::startRaw()
+{
+    return m_device.open() && openWindow(m_device.path());
+}
+
+bool WindowHarness::openWindow(const QString &path)
+{
+    QFile::remove(iniPath());
+    PortList::setSystemSource([] { return QStringList(); });
+    PortList::setExtraPorts({path});
+    m_window.reset(new MainWindow);
+    m_window->show();
     return true;
 }
 
@@ -73,11 +67,6 @@ void WindowHarness::setCell(int row, int column, const QString &text)
     table()->item(row, column)->setText(text);
 }
 
-QString WindowHarness::cell(int row, int column)
-{
-    return table()->item(row, column)->text();
-}
-
 bool WindowHarness::run(const char *actionName, int boxes, int timeoutMs)
 {
     const int before = m_answerer.boxes().size();
@@ -85,31 +74,10 @@ bool WindowHarness::run(const char *actionName, int boxes, int timeoutMs)
     return m_answerer.waitForBoxes(before + boxes, timeoutMs);
 }
 
-RawWindow::~RawWindow()
-{
-    m_window.reset();
-    forgetPorts();
-}
-
-bool RawWindow::start()
-{
-    if (!m_device.open())
-        return false;
-    m_window.reset(windowOn(m_device.path()));
-    return true;
-}
-
-void RawWindow::trigger(const char *actionName)
-{
-    m_window->findChild<QAction *>(QLatin1String(actionName))->trigger();
-}
-
-QByteArray RawWindow::takeRequest(int timeoutMs)
+QByteArray WindowHarness::takeRequest(int timeoutMs)
 {
     QByteArray got = m_device.waitForBytes(4, timeoutMs);
-    if (got.size() < 4)
-        return QByteArray();
-    const int length = quint8(got.at(2)) | quint8(got.at(3)) << 8;
+    const int length = got.size() < 4 ? 0 : quint8(got.at(2)) | quint8(got.at(3)) << 8;
     got = m_device.waitForBytes(length + 5, timeoutMs);
     if (got.size() < length + 5)
         return QByteArray();
@@ -117,7 +85,7 @@ QByteArray RawWindow::takeRequest(int timeoutMs)
     return got.mid(4, length);
 }
 
-void RawWindow::reply(const QByteArray &payload)
+void WindowHarness::reply(const QByteArray &payload)
 {
     m_device.write(encodeFrame(payload));
 }

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 
@@ -24,13 +23,6 @@ QStringList ModalAnswerer::texts() const
     return out;
 }
 
-void ModalAnswerer::clear()
-{
-    m_boxes.clear();
-    m_filters.clear();
-    m_fileDialogs = 0;
-}
-
 bool ModalAnswerer::waitForBoxes(int count, int timeoutMs)
 {
     // A plain event loop: QTest::qWait sleeps between turns and would slow every reply.
@@ -48,17 +40,6 @@ bool ModalAnswerer::waitForBoxes(int count, int timeoutMs)
 
 void ModalAnswerer::poll()
 {
-    if (m_cancelProgress) {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            auto *progress = qobject_cast<QProgressDialog *>(w);
-            if (progress && progress->isVisible()) {
-                m_cancelProgress = false;
-                progress->cancel();
-                return;
-            }
-        }
-    }
-
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;
@@ -83,7 +64,6 @@ void ModalAnswerer::poll()
 
     if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
         ++m_fileDialogs;
-        m_filters << dialog->nameFilters().join(QStringLiteral(";;"));
         const QString name = m_fileNames.isEmpty() ? QString() : m_fileNames.dequeue();
         if (name.isEmpty()) {
             dialog->reject();

@@ -26,13 +26,10 @@ public:
 
     void queueAnswer(const QString &buttonText) { m_answers.enqueue(buttonText); }
     void queueFileName(const QString &path) { m_fileNames.enqueue(path); }
-    void cancelProgressWhenShown() { m_cancelProgress = true; }
 
     const QList<Seen> &boxes() const { return m_boxes; }
     QStringList texts() const;
     int fileDialogs() const { return m_fileDialogs; }
-    QStringList fileDialogFilters() const { return m_filters; }
-    void clear();
 
     // Spins the event loop until `count` message boxes have been answered.
     bool waitForBoxes(int count, int timeoutMs = 5000);
@@ -47,7 +44,5 @@ private:
     QQueue<QString> m_answers;
     QQueue<QString> m_fileNames;
     QList<Seen> m_boxes;
-    QStringList m_filters;
     int m_fileDialogs = 0;
-    bool m_cancelProgress = false;
 };
