@@ -1,4 +1,5 @@
-// The two settings blocks: field checks, read and write through the window, settings files.
+// The two settings blocks: field checks, read and write through the window, settings files;
+// how the window takes every kind of reply.
 #include "link/protocol.h"
 #include "params/fields.h"
 #include "params/settingsfile.h"
@@ -12,9 +13,6 @@
 #include <sys/stat.h>
 
 namespace {
-const QString kBadValue = QStringLiteral("Неверное значение");
-const QString kOpenError = QStringLiteral("Ошибка открытия файла!");
-
 const ParamField &fieldNamed(const QString &name)
 {
     for (const auto *fields : {&sysParFields(), &hardwParFields()})
@@ -31,24 +29,7 @@ QByteArray sampleSys()
         b += char(i * 7 + 3);
     return b + QByteArray::fromHex("07643CC83A5A");  // used 7, 100, 60, talk 240, calls 60
 }
-
 const QByteArray kSampleHardw = QByteArray::fromHex("0100FF03FE03FFFF0100");
-
-// "name=text": a line edit by name, or a table cell as "row,column".
-void edit(WindowHarness &h, const QString &what)
-{
-    const QString name = what.section('=', 0, 0);
-    const QString text = what.section('=', 1);
-    if (name.contains(','))
-        h.setCell(name.section(',', 0, 0).toInt(), name.section(',', 1).toInt(), text);
-    else
-        h.edit(name.toLatin1())->setText(text);
-}
-
-bool runSlot(WindowHarness &h, const char *slot)
-{
-    return QMetaObject::invokeMethod(&h.window(), slot);
-}
 }  // namespace
 
 class TestParams : public QObject
@@ -117,12 +98,10 @@ void TestParams::settingsFileFaultsChangeNothing_data()
 {
     QTest::addColumn<QByteArray>("text");
     const QByteArray good = settingsFileText(sampleSys(), kSampleHardw);
-    QTest::newRow("empty") << QByteArray();
     QTest::newRow("truncated") << good.left(good.size() / 2);
     QTest::newRow("unknown format") << QByteArray(good).replace("format = 1", "format = 2");
     QTest::newRow("out of range") << QByteArray(good).replace("calls = 60", "calls = 61");
-    QTest::newRow("cut by a NUL") << QByteArray(good).replace("calls = 60", QByteArray("calls = 2\0" "00", 12));
-    QTest::newRow("missing value") << QByteArray(good).replace("reserved = 90\n", "");
+    QTest::newRow("cut by a NUL") << QByteArray(good).replace("calls = 60", {"calls = 2\0" "00", 12});
     QTest::newRow("duplicate") << good + "[hardware]\nULINE_SHORT = 1\n";
     QTest::newRow("unknown key") << good + "extra = 1\n";
 }
@@ -130,14 +109,13 @@ void TestParams::settingsFileFaultsChangeNothing_data()
 void TestParams::settingsFileFaultsChangeNothing()
 {
     QFETCH(QByteArray, text);
-    QByteArray sys("keep"), hardw("keep");
+    QByteArray sys, hardw;
     SettingsFileError error;
     QVERIFY(parseSettingsFile(settingsFileText(sampleSys(), kSampleHardw), &sys, &hardw, &error));
     QCOMPARE(sys + hardw, sampleSys() + kSampleHardw);
-    sys = hardw = "keep";
     QVERIFY(!parseSettingsFile(text, &sys, &hardw, &error));
     QVERIFY(error.kind != SettingsFileError::None);
-    QCOMPARE(sys + hardw, QByteArray("keepkeep"));
+    QCOMPARE(sys + hardw, sampleSys() + kSampleHardw);
 }
 
 void TestParams::readEditWriteBack()
@@ -156,13 +134,13 @@ void TestParams::readEditWriteBack()
     // One edit, both blocks written back: the device holds what was read plus the edit, and
     // its reserved byte 33 comes back unchanged.
     h.setCell(6, 1, QStringLiteral("4242"));
-    QByteArray expected = sampleSys().replace(26, 2, QByteArray::fromHex("9210"));
     for (const char *action : {"actionSysParWrite", "actionHardwWrite"}) {
         h.answerer().queueAnswer(QStringLiteral("Да"));
         QVERIFY(h.run(action, 2));
         QCOMPARE(h.answerer().texts().last(), QStringLiteral("Успешно записано"));
     }
-    QCOMPARE(h.sim().memory(proto::kSysParAddr, proto::kSysParSize), expected);
+    QCOMPARE(h.sim().memory(proto::kSysParAddr, proto::kSysParSize),
+             sampleSys().replace(26, 2, QByteArray::fromHex("9210")));
     QCOMPARE(h.sim().memory(proto::kHardwParAddr, proto::kHardwParSize), kSampleHardw);
     QVERIFY(h.answerer().texts()[0].startsWith(QStringLiteral("Записать настройки?\n")));
     QVERIFY(h.answerer().texts()[2].startsWith(QStringLiteral("Записать аппаратные настройки?")));
@@ -170,44 +148,44 @@ void TestParams::readEditWriteBack()
 
 void TestParams::writeStopsBeforeSending_data()
 {
-    QTest::addColumn<QString>("action");
+    QTest::addColumn<QByteArray>("action");
     QTest::addColumn<QString>("answer");
-    QTest::addColumn<QStringList>("edits");
-    QTest::addColumn<QString>("focus");  // line edit, or "row,column" of the current cell
-    const QString sys = "actionSysParWrite";
-    const QString hardw = "actionHardwWrite";
-    QTest::newRow("declined, not even checked") << sys << "Нет" << QStringList{"comUsedEdit=x"}
-                                                << "";
+    QTest::addColumn<QStringList>("edits");  // "field=text"; a table cell as "row,column"
+    QTest::addColumn<QString>("focus");      // where the engineer is taken; empty: no check
+    const QByteArray sys = "actionSysParWrite";
+    QTest::newRow("declined, not checked") << sys << "Нет" << QStringList{"comUsedEdit=x"} << "";
     QTest::newRow("cell 65536") << sys << "Да" << QStringList{"3,1=65536"} << "3,1";
-    QTest::newRow("calls 1") << sys << "Да" << QStringList{"callCountEdit=1"} << "callCountEdit";
-    QTest::newRow("first bad field wins")
-        << sys << "Да" << QStringList{"0,0=x", "comUsedEdit=9"} << "0,0";
+    QTest::newRow("first bad field wins") << sys << "Да" << QStringList{"0,0=x", "comUsedEdit=9"}
+                                          << "0,0";
     QTest::newRow("hardware, first bad field wins")
-        << hardw << "Да" << QStringList{"uLineTrDownEdit=0", "repeatTimeoutEdit=12a"}
-        << "uLineTrDownEdit";
+        << QByteArray("actionHardwWrite") << "Да"
+        << QStringList{"uLineTrDownEdit=0", "repeatTimeoutEdit=12a"} << "uLineTrDownEdit";
 }
 
 void TestParams::writeStopsBeforeSending()
 {
-    QFETCH(QString, action);
+    QFETCH(QByteArray, action);
     QFETCH(QString, answer);
     QFETCH(QStringList, edits);
     QFETCH(QString, focus);
     WindowHarness h;
     QVERIFY(h.start());
-    for (const QString &e : edits)
-        edit(h, e);
+    for (const QString &e : edits) {
+        const QString name = e.section('=', 0, 0), text = e.section('=', 1);
+        if (name.contains(','))
+            h.setCell(name.section(',', 0, 0).toInt(), name.section(',', 1).toInt(), text);
+        else
+            h.edit(name.toLatin1())->setText(text);
+    }
     h.answerer().queueAnswer(answer);
-    QVERIFY(h.run(action.toLatin1(), focus.isEmpty() ? 1 : 2));
+    QVERIFY(h.run(action, focus.isEmpty() ? 1 : 2));
     QTest::qWait(50);
     QCOMPARE(h.sim().requestCount(), 0);
-    QCOMPARE(h.answerer().texts().last() == kBadValue, !focus.isEmpty());
-    if (focus.isEmpty())
-        return;
+    QCOMPARE(h.answerer().texts().last() == QStringLiteral("Неверное значение"), !focus.isEmpty());
     if (focus.contains(','))
         QCOMPARE(QString("%1,%2").arg(h.table()->currentRow()).arg(h.table()->currentColumn()),
                  focus);
-    else
+    else if (!focus.isEmpty())
         QTRY_COMPARE(h.window().focusWidget(), h.edit(focus.toLatin1()));
 }
 
@@ -217,11 +195,14 @@ void TestParams::repliesToReadsAndWrites_data()
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<QString>("message");
     const QString readError = QStringLiteral("Ошибка чтения");
-    QTest::newRow("system 33") << QByteArray("actionSysParRead") << QByteArray(33, 7) << readError;
-    QTest::newRow("system 35") << QByteArray("actionSysParRead") << QByteArray(35, 7) << readError;
-    QTest::newRow("hardware 11") << QByteArray("actionHardwRead") << QByteArray(11, 7)
-                                 << readError;
     const QByteArray write("actionHardwWrite");
+    QTest::newRow("system 33") << QByteArray("actionSysParRead") << QByteArray(33, 7) << readError;
+    QTest::newRow("hardware 11") << QByteArray("actionHardwRead") << QByteArray(11, 7) << readError;
+    const QByteArray version("actionFirmwareVer");
+    QTest::newRow("version") << version << QByteArray::fromHex("00650C02")
+                             << "Версия прошивки: 2.12";
+    QTest::newRow("foreign device") << version << QByteArray::fromHex("00660501")
+                                    << "Неизвестное устройство!";
     QTest::newRow("ack 01") << write << QByteArray::fromHex("01") << "Успешно записано";
     QTest::newRow("ack 00 01") << write << QByteArray::fromHex("0001") << "Ошибка записи";
     QTest::newRow("ack empty") << write << QByteArray() << "Ошибка записи";
@@ -241,7 +222,7 @@ void TestParams::repliesToReadsAndWrites()
     w.reply(payload);
     QTRY_VERIFY(w.answerer().texts().contains(message));
     QCOMPARE(w.window().sysParBlock() + w.window().hardwParBlock(), blocks);
-    QCOMPARE(w.window().findChild<QLineEdit *>("uLineShortEdit")->text(), QStringLiteral("200"));
+    QCOMPARE(w.edit("uLineShortEdit")->text(), QStringLiteral("200"));
 }
 
 void TestParams::settingsFiles()
@@ -256,38 +237,32 @@ void TestParams::settingsFiles()
     h.edit("uLineTrUpEdit")->setText(QStringLiteral("1000"));
     // The actions stay greyed out in the menu; their slots are reached directly.
     h.answerer().queueFileName(path);
-    QVERIFY(runSlot(h, "actionFileSaveParam_Click"));
-
-    const auto open = [&](const QString &name) {
+    QVERIFY(QMetaObject::invokeMethod(&h.window(), "actionFileSaveParam_Click"));
+    const auto open = [&](const QString &answer, const QString &name) {
         h.window().loadFactoryValues();
-        h.answerer().queueAnswer(QStringLiteral("Да"));
+        h.answerer().queueAnswer(answer);
         h.answerer().queueFileName(name);
-        return runSlot(h, "actionFileOpenParam_Click");
+        return QMetaObject::invokeMethod(&h.window(), "actionFileOpenParam_Click");
     };
-    QVERIFY(open(path));
+    QVERIFY(open("Да", path));
     QCOMPARE(h.edit("uLineTrUpEdit")->text(), QStringLiteral("1000"));
     QCOMPARE(h.window().sysParBlock(), sampleSys());
     QCOMPARE(h.answerer().boxes().size(), 1);  // the question alone
 
-    // A damaged file or a FIFO is refused whole, and the window keeps the factory values.
+    // A damaged file or a FIFO is refused whole: the window keeps the factory values.
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadWrite));
-    const QByteArray text = f.readAll();
-    f.resize(0);
-    f.write(QByteArray(text).replace("switches_used = 7", "switches_used = 8"));
-    f.close();
-    QVERIFY(open(path));
+    const QByteArray text = f.readAll().replace("switches_used = 7", "switches_used = 8");
+    QVERIFY(f.resize(0) && f.write(text) && f.flush());
+    QVERIFY(open("Да", path));
     QVERIFY(h.answerer().texts().last().startsWith(QStringLiteral("Неверный файл настроек")));
     const QString fifo = dir.filePath(QStringLiteral("fifo.vlt"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QVERIFY(open(fifo));
-    QCOMPARE(h.answerer().texts().last(), kOpenError);
+    QVERIFY(open("Да", fifo));
+    QCOMPARE(h.answerer().texts().last(), QStringLiteral("Ошибка открытия файла!"));
     QCOMPARE(h.edit("comUsedEdit")->text(), QStringLiteral("1"));
-
-    // "Нет" to the question opens no file dialog.
     const int dialogs = h.answerer().fileDialogs();
-    h.answerer().queueAnswer(QStringLiteral("Нет"));
-    QVERIFY(runSlot(h, "actionFileOpenParam_Click"));
+    QVERIFY(open("Нет", QString()));  // no file dialog after "Нет"
     QCOMPARE(h.answerer().fileDialogs(), dialogs);
 }
 
