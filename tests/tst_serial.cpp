@@ -60,10 +60,9 @@ private slots:
     void cleanup();
     void oneOutcomePerRequest_data();
     void oneOutcomePerRequest();
-    void staleBytesAreNeverTheReply();
     void hangUpEndsTheRequestAtOnce();
-    void unopenablePortNamesThePort();
-    void portHeldByAnotherProgram();
+    void portFailuresNameThePort_data();
+    void portFailuresNameThePort();
 
 private:
     PtyDevice *m_dev = nullptr;
@@ -85,11 +84,13 @@ void TestSerial::cleanup()
 
 void TestSerial::oneOutcomePerRequest_data()
 {
+    QTest::addColumn<QByteArray>("waiting");        // on the line before the request
     QTest::addColumn<QList<QByteArray>>("chunks");  // written one after another, 20 ms apart
     QTest::addColumn<int>("pieceSize");
     QTest::addColumn<QString>("outcome");
-    const auto row = [](const char *name, QList<QByteArray> chunks, int piece, QString outcome) {
-        QTest::newRow(name) << chunks << piece << outcome;
+    const auto row = [](const char *name, QList<QByteArray> chunks, int piece, QString outcome,
+                        QByteArray waiting = {}) {
+        QTest::newRow(name) << waiting << chunks << piece << outcome;
     };
     row("whole", {kVersionReply}, 100, "data:00650501");
     row("byte by byte", {kVersionReply}, 1, "data:00650501");
@@ -104,13 +105,17 @@ void TestSerial::oneOutcomePerRequest_data()
     row("no frame at all", {QByteArray(3000, '\x33')}, 64, kNoReply);
     row("length 65535, then silence", {hex("55AAFFFF0102")}, 100, kNoReply);
     row("silence", {}, 1, kNoReply);
+    // A reply that came after its request had timed out still waits on the line.
+    row("late reply waiting", {kVersionReply}, 100, "data:00650501", hex("55AA01000101"));
 }
 
 void TestSerial::oneOutcomePerRequest()
 {
+    QFETCH(QByteArray, waiting);
     QFETCH(QList<QByteArray>, chunks);
     QFETCH(int, pieceSize);
     QFETCH(QString, outcome);
+    m_dev->write(waiting);
     emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
     QCOMPARE(m_dev->waitForBytes(kVersionFrame.size()), kVersionFrame);
     for (const QByteArray &chunk : chunks) {
@@ -120,18 +125,6 @@ void TestSerial::oneOutcomePerRequest()
     QTRY_COMPARE(m_link->events, QStringList{outcome});
     QTest::qWait(kTimeout + 100);  // nothing follows: no timeout after the outcome
     QCOMPARE(m_link->events, QStringList{outcome});
-}
-
-void TestSerial::staleBytesAreNeverTheReply()
-{
-    // A reply that came after its request had timed out still waits on the line.
-    m_dev->write(hex("55AA01000101"));
-    emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
-    QCOMPARE(m_dev->waitForBytes(kVersionFrame.size()), kVersionFrame);
-    QTest::qWait(50);
-    QVERIFY(m_link->events.isEmpty());
-    m_dev->write(kVersionReply);
-    QTRY_COMPARE(m_link->events, QStringList{"data:00650501"});
 }
 
 void TestSerial::hangUpEndsTheRequestAtOnce()
@@ -155,25 +148,26 @@ void TestSerial::hangUpEndsTheRequestAtOnce()
     QCOMPARE(m_link->events[1], QStringLiteral("data:00650501"));
 }
 
-void TestSerial::unopenablePortNamesThePort()
+void TestSerial::portFailuresNameThePort_data()
 {
-    emit m_link->send(QStringLiteral("/nonexistent/ttyV4"), kVersionBody, kTimeout);
-    QTRY_COMPARE(m_link->events.size(), 1);
-    QVERIFY(m_link->events[0].endsWith(QStringLiteral("\nПорт: /nonexistent/ttyV4")));
-    QTest::qWait(kTimeout + 100);
-    QCOMPARE(m_link->events.size(), 1);
+    QTest::addColumn<bool>("held");  // by another program; else a port that does not exist
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("no such port") << false << "";
+    QTest::newRow("held") << true << "\nПорт занят другой программой: закройте её и повторите.";
 }
 
-void TestSerial::portHeldByAnotherProgram()
+void TestSerial::portFailuresNameThePort()
 {
-    QSerialPort other(m_dev->path());
-    QVERIFY(other.open(QIODevice::ReadWrite));
-    emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
+    QFETCH(bool, held);
+    QFETCH(QString, hint);
+    const QString port = held ? m_dev->path() : QStringLiteral("/nonexistent/ttyV4");
+    QSerialPort other(port);
+    QCOMPARE(other.open(QIODevice::ReadWrite), held);
+    emit m_link->send(port, kVersionBody, kTimeout);
     QTRY_COMPARE(m_link->events.size(), 1);
-    QVERIFY2(m_link->events[0].endsWith(QStringLiteral("Порт: %1\nПорт занят другой программой: "
-                                                       "закройте её и повторите.")
-                                            .arg(m_dev->path())),
-             qPrintable(m_link->events[0]));
+    QVERIFY2(m_link->events[0].endsWith("\nПорт: " + port + hint), qPrintable(m_link->events[0]));
+    QTest::qWait(kTimeout + 100);
+    QCOMPARE(m_link->events.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSerial)
