@@ -1,9 +1,7 @@
-// The device simulator's memory map and its state files. Its behaviour on the line is what every
-// window and command-line test talks to.
+// The device simulator's memory map. Its behaviour on the line is what every window and
+// command-line test talks to.
 #include "devsim/device.h"
-#include "devsim/session.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -33,7 +31,6 @@ class TestDevsim : public QObject
 private slots:
     void handle_data();
     void handle();
-    void stateFiles();
 };
 
 void TestDevsim::handle_data()
@@ -73,43 +70,6 @@ void TestDevsim::handle()
     if (op == W && done)
         expected.poke(address, data);
     QCOMPARE(wholeMap(d), wholeMap(expected));
-}
-
-void TestDevsim::stateFiles()
-{
-    QTemporaryDir dir;
-    SimOptions o;
-    o.statePath = dir.filePath(QStringLiteral("device.state"));
-    o.firmwareDump = dir.filePath(QStringLiteral("fw.bin"));
-    QByteArray image = pattern(kFw, 1500);
-    image.replace(1460, 40, QByteArray(40, '\xFF'));  // erased bytes written last still count
-    {
-        Simulator sim(o);
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        sim.setMemory(kSys, pattern(kSys, proto::kSysParSize));
-        for (int at : {0, 1024}) {
-            const QByteArray part = image.mid(at, 1024);
-            const Request req{W, kFw + at, quint16(part.size()), part};
-            QCOMPARE(sim.device().handle(req), QByteArray(1, 1));
-        }
-        QVERIFY(sim.saveFiles());
-        QFile dump(o.firmwareDump);
-        QVERIFY(dump.open(QIODevice::ReadOnly));
-        QCOMPARE(dump.readAll(), image);
-    }
-    // The version record is the device's own, not part of the saved memory.
-    o.versionByte = 0x66;
-    Simulator again(o);
-    QVERIFY2(again.start(), qPrintable(again.errorString()));
-    QCOMPARE(again.memory(kSys, proto::kSysParSize), pattern(kSys, proto::kSysParSize));
-    QCOMPARE(again.memory(kFw, 1501), image + '\xFF');
-    QCOMPARE(again.memory(kVer, 4), QByteArray::fromHex("00660501"));
-
-    QFile broken(o.statePath);
-    QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("not a state") && broken.flush());
-    Simulator refused(o);
-    QVERIFY(!refused.start());
-    QVERIFY(refused.errorString().contains(o.statePath));
 }
 
 QTEST_GUILESS_MAIN(TestDevsim)

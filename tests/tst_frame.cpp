@@ -1,5 +1,5 @@
-// Frame codec and request bodies, without a port. The fuzz target checks the parser against a
-// model of its rules; these are the cases worth naming.
+// Request frames as they go on the wire. The parser is checked against a model of its rules by
+// its fuzz target, and on a real line by the serial worker's tests.
 #include "link/frame.h"
 #include "link/protocol.h"
 #include "link/request.h"
@@ -19,8 +19,6 @@ class TestFrame : public QObject
 private slots:
     void requestsOnTheWire_data();
     void requestsOnTheWire();
-    void parsesReplies_data();
-    void parsesReplies();
 };
 
 void TestFrame::requestsOnTheWire_data()
@@ -49,40 +47,6 @@ void TestFrame::requestsOnTheWire()
     QFETCH(QByteArray, body);
     QFETCH(QByteArray, frame);
     QCOMPARE(encodeFrame(body), frame);
-}
-
-void TestFrame::parsesReplies_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QList<int>>("results");  // FrameParser::Result values, in order
-    QTest::addColumn<QByteArray>("payload");  // of the last result
-    const int frame = FrameParser::Frame;
-    const int bad = FrameParser::BadChecksum;
-    QTest::newRow("one byte") << hex("55AA01000101") << QList<int>{frame} << hex("01");
-    QTest::newRow("empty") << hex("55AA000000") << QList<int>{frame} << QByteArray();
-    QTest::newRow("empty, bad sum") << hex("55AA000007") << QList<int>{bad} << QByteArray();
-    QTest::newRow("garbage first")
-        << hex("0011AA55005566AA55AA0200010203") << QList<int>{frame} << hex("0102");
-    QTest::newRow("stray 55s before sync")
-        << QByteArray(50, '\x55') + hex("AA01000707") << QList<int>{frame} << hex("07");
-    QTest::newRow("bad then good")
-        << hex("55AA0100010255AA01000101") << QList<int>{bad, frame} << hex("01");
-    QTest::newRow("truncated") << hex("55AA0500010203") << QList<int>{} << QByteArray();
-}
-
-void TestFrame::parsesReplies()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QList<int>, results);
-    QFETCH(QByteArray, payload);
-    FrameParser p;
-    QList<int> got;
-    for (char c : bytes)
-        if (const FrameParser::Result r = p.feed(quint8(c)); r != FrameParser::NeedMore)
-            got << r;
-    QCOMPARE(got, results);
-    if (!got.isEmpty())
-        QCOMPARE(p.payload(), payload);
 }
 
 QTEST_APPLESS_MAIN(TestFrame)

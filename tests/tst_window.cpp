@@ -55,20 +55,15 @@ void TestWindow::dialogHelpers()
     ModalAnswerer answerer;
     m_window->showCritical(QStringLiteral("плохо"));
     m_window->showInformation(QStringLiteral("хорошо"));
-    answerer.queueAnswer(QStringLiteral("Да"));
-    QVERIFY(m_window->askConfirmation(QStringLiteral("Velmor4 util"), QStringLiteral("да?")));
-    answerer.queueAnswer(QStringLiteral("Нет"));
-    QVERIFY(!m_window->askConfirmation(QStringLiteral("Velmor4 util"), QStringLiteral("?")));
-    // Nothing queued: Escape.
-    QVERIFY(!m_window->askConfirmation(QStringLiteral("Velmor4 util"), QStringLiteral("?")));
-    const QList<QMessageBox::Icon> icons{QMessageBox::Critical, QMessageBox::Information,
-                                         QMessageBox::Question, QMessageBox::Question,
-                                         QMessageBox::Question};
-    QCOMPARE(answerer.boxes().size(), icons.size());
-    for (int i = 0; i < icons.size(); ++i) {
-        QCOMPARE(answerer.boxes()[i].title, QStringLiteral("Velmor4 util"));
-        QCOMPARE(answerer.boxes()[i].icon, icons[i]);
+    for (const QString answer : {"Да", "Нет", ""}) {  // nothing queued: Escape
+        if (!answer.isEmpty())
+            answerer.queueAnswer(answer);
+        QCOMPARE(m_window->askConfirmation(kAppTitle, QStringLiteral("?")), answer == "Да");
     }
+    QCOMPARE(answerer.boxes().size(), 5);
+    QCOMPARE(answerer.boxes()[0].icon, QMessageBox::Critical);
+    QCOMPARE(answerer.boxes()[1].icon, QMessageBox::Information);
+    QCOMPARE(answerer.boxes()[4].icon, QMessageBox::Question);
 }
 
 void TestWindow::tabLeavesTheTable()

@@ -8,7 +8,8 @@
 #include <QTimer>
 
 // Answers the program's modal dialogs the way a user would, by watching
-// QApplication::activeModalWidget(). Message boxes with one button are acknowledged; questions
+// QApplication::activeModalWidget(). Every box must be titled with the program's name. Message
+// boxes with one button are acknowledged; questions
 // take the next queued answer (Escape when none is queued); file dialogs take the next queued
 // file name (an empty name cancels them).
 class ModalAnswerer : public QObject
@@ -17,7 +18,6 @@ class ModalAnswerer : public QObject
 public:
     struct Seen
     {
-        QString title;
         QString text;
         QMessageBox::Icon icon;
     };
