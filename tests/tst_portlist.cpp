@@ -1,10 +1,15 @@
-// The port chooser's scan rules and the remembered port, with a fake list of system ports.
+// The port chooser's scan rules and the remembered port, with a fake list of system ports: where
+// the port is remembered, and that it survives from one window to the next.
 #include "app/mainwindow.h"
 #include "app/portlist.h"
 #include "tests/support/harness.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +34,9 @@ private slots:
     void chooserFollowsThePorts();
     void firstTickComesAfterConstruction();
     void enumeratesOnlyWhenDevicesChange();
+    void portIsRememberedWhereTheFolderAllows_data();
+    void portIsRememberedWhereTheFolderAllows();
+    void failedSaveIsReported();
 };
 
 void TestPortList::scanRules_data()
@@ -129,6 +137,57 @@ void TestPortList::enumeratesOnlyWhenDevicesChange()
     noDir.ports();
     noDir.ports();
     QCOMPARE(calls, 5);
+}
+
+void TestPortList::portIsRememberedWhereTheFolderAllows_data()
+{
+    QTest::addColumn<QString>("appDir");
+    QTest::addColumn<bool>("beside");
+    QTest::newRow("portable copy") << "bin" << true;
+    QTest::newRow("folder below a file") << "file/bin" << false;  // takes no file, even for root
+    QTest::newRow("installed copy") << "usr/bin" << false;
+}
+
+void TestPortList::portIsRememberedWhereTheFolderAllows()
+{
+    QFETCH(QString, appDir);
+    QFETCH(bool, beside);
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir tmp;
+    const QDir root(tmp.path());
+    QVERIFY(root.mkpath("bin") && root.mkpath("usr/bin") && root.mkpath("usr/share/applications"));
+    for (const char *file : {"file", "usr/share/applications/org.velmor4.Util.desktop"})
+        QVERIFY(QFile(root.filePath(file)).open(QIODevice::WriteOnly));
+    const QString perUser
+        = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/velmor4_util.ini";
+    QFile::remove(perUser);
+    PortList::setApplicationDir(root.filePath(appDir));
+    PortList::setSystemSource([] { return QStringList{"ttyS0", "ttyUSB0"}; });
+    PortList::setExtraPorts({"/dev/pts/7"});
+
+    for (const QString expected : {"/dev/pts/7", "ttyUSB0"}) {
+        MainWindow w;
+        auto *combo = w.findChild<QComboBox *>("commPortCombo");
+        QCOMPARE(combo->currentText(), expected);  // without a remembered port, the --port path
+        QCOMPARE(w.findChild<QLineEdit *>("uLineShortEdit")->toolTip(), QStringLiteral("1…1023"));
+        combo->setCurrentIndex(1);
+    }
+    QCOMPARE(QFile::exists(root.filePath(appDir + "/velmor4_util.ini")), beside);
+    QCOMPARE(QFile::exists(perUser), !beside);
+    QFile::remove(perUser);
+}
+
+void TestPortList::failedSaveIsReported()
+{
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath("file");
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", file.toUtf8());  // no per-user folder can be made below a file either
+    PortList::setApplicationDir(file + "/bin");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot save .*velmor4_util.ini;"));
+    delete new MainWindow;
+    qputenv("HOME", home);
 }
 
 QTEST_MAIN(TestPortList)
