@@ -14,30 +14,6 @@
 
 namespace {
 const QString kDone = QStringLiteral("Прошивка успешно обновлена");
-
-QByteArray image(int size)
-{
-    QByteArray b(size, '\0');
-    for (int i = 0; i < size; ++i)
-        b[i] = char((i * 31 + i / 256) & 0xFF);
-    return b;
-}
-
-QString writeFile(const QTemporaryDir &dir, const QByteArray &bytes)
-{
-    QFile f(dir.filePath(QStringLiteral("fw.bin")));
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    return f.fileName();
-}
-
-// Confirms, picks the file and waits for the box that ends the upload.
-bool upload(WindowHarness &h, const QString &path)
-{
-    h.answerer().queueAnswer(QStringLiteral("Да"));
-    h.answerer().queueFileName(path);
-    return h.run("actionUpdateFirmware", 2, 20000);
-}
 }  // namespace
 
 class TestFirmware : public QObject
@@ -106,11 +82,11 @@ void TestFirmware::imageFiles()
 {
     QTemporaryDir dir;
     QByteArray got("stale");
-    QCOMPARE(readFirmwareImage(writeFile(dir, image(54272)), &got), ImageError::None);
-    QCOMPARE(got, image(54272));
-    QCOMPARE(readFirmwareImage(writeFile(dir, image(54273)), &got), ImageError::TooLarge);
+    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), testImage(54272)), &got), ImageError::None);
+    QCOMPARE(got, testImage(54272));
+    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), testImage(54273)), &got), ImageError::TooLarge);
     QVERIFY(got.isEmpty());
-    QCOMPARE(readFirmwareImage(writeFile(dir, {}), &got), ImageError::Empty);
+    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), {}), &got), ImageError::Empty);
     QCOMPARE(readFirmwareImage(dir.filePath("missing.bin"), &got), ImageError::Open);
     // Opening a FIFO would block until something writes to it.
     const QString fifo = dir.filePath(QStringLiteral("fifo.bin"));
@@ -129,7 +105,6 @@ void TestFirmware::uploadLandsInTheDevice_data()
 void TestFirmware::uploadLandsInTheDevice()
 {
     QFETCH(int, size);
-    QTemporaryDir dir;
     WindowHarness h;
     QVERIFY(h.start());
     // As each chunk reaches the device: the bar, and whether the menu would take a command.
@@ -140,7 +115,7 @@ void TestFirmware::uploadLandsInTheDevice()
             shown << d->value();
         menuLive |= h.window().findChild<QAction *>("actionFirmwareVer")->isEnabled();
     });
-    QVERIFY(upload(h, writeFile(dir, image(size))));
+    QVERIFY(h.upload(testImage(size)));
     QCOMPARE(h.answerer().texts().last(), kDone);
     QList<int> expected{0};
     for (int k = 1; k * proto::kChunkSize < size; ++k)
@@ -149,7 +124,7 @@ void TestFirmware::uploadLandsInTheDevice()
     QVERIFY(!menuLive);
 
     QCOMPARE(h.sim().requestCount(), planChunks(quint32(size)).size());
-    QCOMPARE(h.sim().memory(proto::kFirmwareBase, size), image(size));
+    QCOMPARE(h.sim().memory(proto::kFirmwareBase, size), testImage(size));
     QTRY_VERIFY(!h.window().findChild<QProgressDialog *>());
     QVERIFY(h.window().findChild<QAction *>("actionFirmwareVer")->isEnabled());
 }
@@ -158,10 +133,9 @@ void TestFirmware::refusedChunkEndsTheUpload()
 {
     SimOptions opts;
     opts.refuseWrite = 3;
-    QTemporaryDir dir;
     WindowHarness h(opts);
     QVERIFY(h.start());
-    QVERIFY(upload(h, writeFile(dir, image(5000))));
+    QVERIFY(h.upload(testImage(5000)));
     QCOMPARE(h.answerer().texts().last(),
              QStringLiteral("Ошибка обновления прошивки!") + kUploadIncomplete);
     QTest::qWait(100);
@@ -173,12 +147,9 @@ void TestFirmware::cancelEndsSilently()
 {
     SimOptions opts;
     opts.delayMs = 300;
-    QTemporaryDir dir;
     WindowHarness h(opts);
     QVERIFY(h.start());
-    h.answerer().queueAnswer(QStringLiteral("Да"));
-    h.answerer().queueFileName(writeFile(dir, image(4096)));
-    h.trigger("actionUpdateFirmware");
+    h.upload(testImage(4096), 0);
     auto *dialog = h.window().findChild<QProgressDialog *>();
     QVERIFY(dialog);
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Velmor4 util"));

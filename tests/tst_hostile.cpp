@@ -6,29 +6,12 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QProgressDialog>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 namespace {
 const QString kBadSum = QStringLiteral("Ошибка чтения данных!");
 const QString kNoReply = QStringLiteral("Устройство не отвечает!");
-
-QString writeImage(const QTemporaryDir &dir, const QByteArray &bytes)
-{
-    QFile f(dir.filePath(QStringLiteral("fw.bin")));
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    return f.fileName();
-}
-
-QByteArray image(int size, char seed)
-{
-    QByteArray b(size, '\0');
-    for (int i = 0; i < size; ++i)
-        b[i] = char(seed + i * 13);
-    return b;
-}
 
 bool idle(MainWindow &w)
 {
@@ -88,13 +71,10 @@ void TestHostile::lineNoise()
 
 void TestHostile::hangUpMidUpload()
 {
-    QTemporaryDir dir;
     WindowHarness w;
     QVERIFY(w.startRaw());
     const QString port = w.device().path();
-    w.answerer().queueAnswer(QStringLiteral("Да"));
-    w.answerer().queueFileName(writeImage(dir, image(3000, 1)));
-    w.trigger("actionUpdateFirmware");
+    w.upload(testImage(3000), 0);
     QVERIFY(!w.takeRequest().isEmpty());
     w.reply(QByteArray::fromHex("01"));
     QVERIFY(!w.takeRequest().isEmpty());
@@ -134,21 +114,16 @@ void TestHostile::lateReplyBeforeAWrite()
 
 void TestHostile::lateAckBeforeAnUpload()
 {
-    QTemporaryDir dir;
     SimOptions opts;
     opts.delayMs = proto::kReplyTimeoutMs + 200;
     WindowHarness h(opts);
     QVERIFY(h.start());
-    h.answerer().queueAnswer(QStringLiteral("Да"));
-    h.answerer().queueFileName(writeImage(dir, image(2048, 1)));
-    QVERIFY(h.run("actionUpdateFirmware", 2, 5000));
+    QVERIFY(h.upload(testImage(2048, 1), 2, 5000));
     QCOMPARE(h.answerer().texts().last(), kNoReply + kUploadIncomplete);
     QTest::qWait(400);  // the late acknowledgement now waits on the line
     h.sim().options().delayMs = 0;
-    const QByteArray second = image(3000, 7);
-    h.answerer().queueAnswer(QStringLiteral("Да"));
-    h.answerer().queueFileName(writeImage(dir, second));
-    QVERIFY(h.run("actionUpdateFirmware", 2, 5000));
+    const QByteArray second = testImage(3000, 2);
+    QVERIFY(h.upload(second));
     QCOMPARE(h.answerer().texts().last(), QStringLiteral("Прошивка успешно обновлена"));
     QCOMPARE(h.sim().memory(proto::kFirmwareBase, second.size()), second);
 }

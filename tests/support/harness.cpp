@@ -9,6 +9,22 @@
 #include <QLineEdit>
 #include <QTableWidget>
 
+QByteArray testImage(int size, int seed)
+{
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 31 + i / 256 + seed * 7) & 0xFF);
+    return b;
+}
+
+QString writeTestFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
 WindowHarness::WindowHarness(const SimOptions &options)
     : m_sim(options)
 {
@@ -72,6 +88,13 @@ bool WindowHarness::run(const char *actionName, int boxes, int timeoutMs)
     const int before = m_answerer.boxes().size();
     trigger(actionName);
     return m_answerer.waitForBoxes(before + boxes, timeoutMs);
+}
+
+bool WindowHarness::upload(const QByteArray &image, int boxes, int timeoutMs)
+{
+    m_answerer.queueAnswer(QStringLiteral("Да"));
+    m_answerer.queueFileName(writeTestFile(m_files.filePath(QStringLiteral("fw.bin")), image));
+    return run("actionUpdateFirmware", boxes, timeoutMs);
 }
 
 QByteArray WindowHarness::takeRequest(int timeoutMs)

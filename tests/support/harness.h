@@ -5,10 +5,17 @@
 #include "tests/support/modalanswerer.h"
 #include "tests/support/ptydevice.h"
 
+#include <QTemporaryDir>
+
 #include <memory>
 
 class QLineEdit;
 class QTableWidget;
+
+// Bytes like a firmware image: each differs from its neighbours, and images of other seeds differ.
+QByteArray testImage(int size, int seed = 0);
+// Writes bytes to path and returns the path.
+QString writeTestFile(const QString &path, const QByteArray &bytes);
 
 // The real window in this process, its port chooser offering one pseudo-terminal alone: played
 // by the simulator (start), or byte for byte by the test (startRaw) for replies no well-behaved
@@ -36,6 +43,9 @@ public:
     // Runs an action and waits for the given number of boxes it ends with.
     bool run(const char *actionName, int boxes = 1, int timeoutMs = 5000);
 
+    // Confirms an upload and picks a file holding image; then waits for that many more boxes.
+    bool upload(const QByteArray &image, int boxes = 2, int timeoutMs = 20000);
+
     // On the raw line: the body of the window's next whole request frame, and a reply to it.
     QByteArray takeRequest(int timeoutMs = 2000);
     void reply(const QByteArray &payload);
@@ -45,6 +55,7 @@ private:
 
     Simulator m_sim;
     PtyDevice m_device;
+    QTemporaryDir m_files;
     ModalAnswerer m_answerer;
     std::unique_ptr<MainWindow> m_window;
 };
