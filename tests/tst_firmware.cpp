@@ -82,9 +82,11 @@ void TestFirmware::imageFiles()
 {
     QTemporaryDir dir;
     QByteArray got("stale");
-    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), testImage(54272)), &got), ImageError::None);
+    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), testImage(54272)), &got),
+             ImageError::None);
     QCOMPARE(got, testImage(54272));
-    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), testImage(54273)), &got), ImageError::TooLarge);
+    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), testImage(54273)), &got),
+             ImageError::TooLarge);
     QVERIFY(got.isEmpty());
     QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), {}), &got), ImageError::Empty);
     QCOMPARE(readFirmwareImage(dir.filePath("missing.bin"), &got), ImageError::Open);

@@ -38,8 +38,8 @@ void TestHostile::lineNoise_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("bad frames") << QByteArray::fromHex("55AA0100010255AA01000102") << kBadSum;
     QTest::newRow("no frame at all") << QByteArray(64, '\x33') << kNoReply;
-    QTest::newRow("claims 65535 bytes") << QByteArray::fromHex("55AAFFFF") + QByteArray(64, '\x01')
-                                        << kNoReply;
+    QTest::newRow("claims 65535 bytes")
+        << QByteArray::fromHex("55AAFFFF") + QByteArray(64, '\x01') << kNoReply;
 }
 
 void TestHostile::lineNoise()

@@ -101,7 +101,10 @@ void TestParams::settingsFileFaultsChangeNothing_data()
     QTest::newRow("truncated") << good.left(good.size() / 2);
     QTest::newRow("unknown format") << QByteArray(good).replace("format = 1", "format = 2");
     QTest::newRow("out of range") << QByteArray(good).replace("calls = 60", "calls = 61");
-    QTest::newRow("cut by a NUL") << QByteArray(good).replace("calls = 60", {"calls = 2\0" "00", 12});
+    QTest::newRow("cut by a NUL") << QByteArray(good).replace("calls = 60",
+                                                              {"calls = 2\0"
+                                                               "00",
+                                                               12});
     QTest::newRow("duplicate") << good + "[hardware]\nULINE_SHORT = 1\n";
     QTest::newRow("unknown key") << good + "extra = 1\n";
 }
@@ -155,8 +158,8 @@ void TestParams::writeStopsBeforeSending_data()
     const QByteArray sys = "actionSysParWrite";
     QTest::newRow("declined, not checked") << sys << "Нет" << QStringList{"comUsedEdit=x"} << "";
     QTest::newRow("cell 65536") << sys << "Да" << QStringList{"3,1=65536"} << "3,1";
-    QTest::newRow("first bad field wins") << sys << "Да" << QStringList{"0,0=x", "comUsedEdit=9"}
-                                          << "0,0";
+    QTest::newRow("first bad field wins")
+        << sys << "Да" << QStringList{"0,0=x", "comUsedEdit=9"} << "0,0";
     QTest::newRow("hardware, first bad field wins")
         << QByteArray("actionHardwWrite") << "Да"
         << QStringList{"uLineTrDownEdit=0", "repeatTimeoutEdit=12a"} << "uLineTrDownEdit";
@@ -201,8 +204,8 @@ void TestParams::repliesToReadsAndWrites_data()
     const QByteArray version("actionFirmwareVer");
     QTest::newRow("version") << version << QByteArray::fromHex("00650C02")
                              << "Версия прошивки: 2.12";
-    QTest::newRow("foreign device") << version << QByteArray::fromHex("00660501")
-                                    << "Неизвестное устройство!";
+    QTest::newRow("foreign device")
+        << version << QByteArray::fromHex("00660501") << "Неизвестное устройство!";
     QTest::newRow("ack 01") << write << QByteArray::fromHex("01") << "Успешно записано";
     QTest::newRow("ack 00 01") << write << QByteArray::fromHex("0001") << "Ошибка записи";
     QTest::newRow("ack empty") << write << QByteArray() << "Ошибка записи";

@@ -46,10 +46,9 @@ void TestPortList::scanRules_data()
     QTest::addColumn<QStringList>("ports");
     QTest::addColumn<QString>("portName");
     QTest::addColumn<int>("currentAfter");
-    const auto row = [](const char *name, QStringList before, int current, QStringList ports,
-                        QString portName, int after) {
-        QTest::newRow(name) << before << current << ports << portName << after;
-    };
+    const auto row
+        = [](const char *name, QStringList before, int current, QStringList ports, QString portName,
+             int after) { QTest::newRow(name) << before << current << ports << portName << after; };
     row("first fill selects the first", {}, -1, {"A", "B"}, "", 0);
     row("first fill finds the name", {}, -1, {"A", "B"}, "B", 1);
     row("same names keep the selection", {"A", "B"}, 1, {"A", "B"}, "", 1);

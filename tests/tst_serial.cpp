@@ -82,11 +82,12 @@ void TestSerial::requestsOnTheWire_data()
     };
     QTest::newRow("version") << read(proto::kVersionAddr, 4) << kVersionFrame;
     QTest::newRow("system") << read(proto::kSysParAddr, 34) << hex("55AA08000400F8000822000026");
-    QTest::newRow("hardware") << read(proto::kHardwParAddr, 10) << hex("55AA08000400FC00080A000012");
+    QTest::newRow("hardware") << read(proto::kHardwParAddr, 10)
+                              << hex("55AA08000400FC00080A000012");
     // A 42-byte body in a 47-byte frame; the sum wraps at 256.
-    QTest::newRow("system write")
-        << buildRequestBody(proto::kOpWrite, proto::kSysParAddr, block.constData(), 34)
-        << hex("55AA2A000300F80008220000") + block + hex("45");
+    QTest::newRow("system write") << buildRequestBody(proto::kOpWrite, proto::kSysParAddr,
+                                                      block.constData(), 34)
+                                  << hex("55AA2A000300F80008220000") + block + hex("45");
 }
 
 void TestSerial::requestsOnTheWire()
