@@ -1,4 +1,5 @@
-// The window as the engineer first meets it: start values, dialogs, keyboard, exit.
+// The window shell: start values, dialogs, keyboard, exit; the port chooser's scan rules and the
+// remembered port, with a fake list of system ports.
 #include "app/mainwindow.h"
 #include "app/portlist.h"
 #include "tests/support/harness.h"
@@ -6,10 +7,30 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
+
+namespace {
+QStringList g_ports;
+
+QComboBox *chooser(MainWindow &w)
+{
+    return w.findChild<QComboBox *>(QStringLiteral("commPortCombo"));
+}
+
+QStringList items(QComboBox *combo)
+{
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i)
+        out << combo->itemText(i);
+    return out;
+}
+}  // namespace
 
 class TestWindow : public QObject
 {
@@ -17,48 +38,48 @@ class TestWindow : public QObject
 private slots:
     void init();
     void cleanup();
-    void blocksStartWithFactoryValues();
-    void dialogHelpers();
+    void startValuesAndDialogs();
     void tabLeavesTheTable();
     void quitJoinsTheWorkerAndSavesThePort();
     void exitWhileARequestIsInFlight();
-
-private:
-    std::unique_ptr<MainWindow> m_window;
+    void scanRules_data();
+    void scanRules();
+    void chooserFollowsThePorts();
+    void enumeratesOnlyWhenDevicesChange();
+    void portIsRememberedWhereTheFolderAllows_data();
+    void portIsRememberedWhereTheFolderAllows();
+    void failedSaveIsReported();
 };
 
 void TestWindow::init()
 {
-    QFile::remove(WindowHarness::iniPath());
-    PortList::setSystemSource([] { return QStringList{"ttyS0", "ttyUSB0"}; });
-    m_window.reset(new MainWindow);
+    g_ports = QStringList{"ttyS0", "ttyUSB0"};
+    PortList::setSystemSource([] { return g_ports; });
 }
 
 void TestWindow::cleanup()
 {
-    m_window.reset();
-    PortList::setSystemSource({});
+    PortList::setApplicationDir(QString());
+    PortList::setExtraPorts({});
     QFile::remove(WindowHarness::iniPath());
 }
 
-void TestWindow::blocksStartWithFactoryValues()
+void TestWindow::startValuesAndDialogs()
 {
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Velmor4 util v1.0"));
-    QCOMPARE(m_window->sysParBlock().left(33),
+    MainWindow w;
+    QCOMPARE(w.windowTitle(), QStringLiteral("Velmor4 util v1.0"));
+    QCOMPARE(w.sysParBlock().left(33),
              QByteArray::fromHex("0100DC000100DC000100DC000100DC000100DC000100DC000100DC00"
                                  "01321E320A"));
-    QCOMPARE(m_window->hardwParBlock(), QByteArray::fromHex("C800CC01E402F401B004"));
-}
+    QCOMPARE(w.hardwParBlock(), QByteArray::fromHex("C800CC01E402F401B004"));
 
-void TestWindow::dialogHelpers()
-{
     ModalAnswerer answerer;
-    m_window->showCritical(QStringLiteral("плохо"));
-    m_window->showInformation(QStringLiteral("хорошо"));
+    w.showCritical(QStringLiteral("плохо"));
+    w.showInformation(QStringLiteral("хорошо"));
     for (const QString answer : {"Да", "Нет", ""}) {  // nothing queued: Escape
         if (!answer.isEmpty())
             answerer.queueAnswer(answer);
-        QCOMPARE(m_window->askConfirmation(kAppTitle, QStringLiteral("?")), answer == "Да");
+        QCOMPARE(w.askConfirmation(kAppTitle, QStringLiteral("?")), answer == "Да");
     }
     QCOMPARE(answerer.boxes().size(), 5);
     QCOMPARE(answerer.boxes()[0].icon, QMessageBox::Critical);
@@ -68,27 +89,28 @@ void TestWindow::dialogHelpers()
 
 void TestWindow::tabLeavesTheTable()
 {
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    auto *table = m_window->findChild<QTableWidget *>(QStringLiteral("coordTbl"));
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto *table = w.findChild<QTableWidget *>(QStringLiteral("coordTbl"));
     table->setFocus();
     table->setCurrentCell(6, 1);
     QTest::keyClick(table, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), m_window->findChild<QLineEdit *>("comUsedEdit"));
+    QCOMPARE(QApplication::focusWidget(), w.findChild<QLineEdit *>("comUsedEdit"));
 }
 
 void TestWindow::quitJoinsTheWorkerAndSavesThePort()
 {
+    auto w = std::make_unique<MainWindow>();
     bool finished = false;
     connect(
-        m_window->workerThread(), &QThread::finished, this, [&] { finished = true; },
+        w->workerThread(), &QThread::finished, this, [&] { finished = true; },
         Qt::DirectConnection);
-    m_window->findChild<QComboBox *>(QStringLiteral("commPortCombo"))->setCurrentIndex(1);
-    QTimer::singleShot(0, m_window->findChild<QAction *>(QStringLiteral("actionFileQuit")),
-                       &QAction::trigger);
+    chooser(*w)->setCurrentIndex(1);
+    QTimer::singleShot(0, w->findChild<QAction *>("actionFileQuit"), &QAction::trigger);
     QCOMPARE(qApp->exec(), 0);
     QVERIFY(!finished);
-    m_window.reset();
+    w.reset();
     QVERIFY(finished);  // joined before the window was gone
     QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
     QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QStringLiteral("ttyUSB0"));
@@ -108,6 +130,131 @@ void TestWindow::exitWhileARequestIsInFlight()
     QVERIFY(t.elapsed() < 1000);  // no waiting for the reply timer
     QTest::qWait(50);
     QVERIFY(h.answerer().boxes().isEmpty());
+}
+
+void TestWindow::scanRules_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<QString>("portName");
+    QTest::addColumn<int>("currentAfter");
+    const auto row
+        = [](const char *name, QStringList before, int current, QStringList ports, QString portName,
+             int after) { QTest::newRow(name) << before << current << ports << portName << after; };
+    row("first fill selects the first", {}, -1, {"A", "B"}, "", 0);
+    row("first fill finds the name", {}, -1, {"A", "B"}, "B", 1);
+    row("same names keep the selection", {"A", "B"}, 1, {"A", "B"}, "", 1);
+    row("renamed port rebuilds", {"A", "B"}, 1, {"A", "C"}, "", 0);
+    row("new port rebuilds", {"A", "B"}, 1, {"A", "B", "C"}, "Z", 0);
+    row("case matters", {}, -1, {"ttyusb0", "ttyUSB0"}, "ttyUSB0", 1);
+    row("all gone", {"A"}, 0, {}, "A", -1);
+}
+
+void TestWindow::scanRules()
+{
+    QFETCH(QStringList, before);
+    QFETCH(int, current);
+    QFETCH(QStringList, ports);
+    QFETCH(QString, portName);
+    QFETCH(int, currentAfter);
+    QComboBox combo;
+    combo.addItems(before);
+    combo.setCurrentIndex(current);
+    QCOMPARE(applyPortList(&combo, ports, portName), before != ports);
+    QCOMPARE(items(&combo), ports);
+    QCOMPARE(combo.currentIndex(), currentAfter);
+}
+
+void TestWindow::chooserFollowsThePorts()
+{
+    QSettings(WindowHarness::iniPath(), QSettings::IniFormat).setValue("COM", "ttyUSB7");
+    {
+        MainWindow w;
+        // The remembered port is absent: the first is shown, the remembered name kept.
+        QCOMPARE(chooser(w)->currentText(), QStringLiteral("ttyS0"));
+        QCOMPARE(w.portName(), QStringLiteral("ttyUSB7"));
+        chooser(w)->setCurrentIndex(1);
+        // An adapter back under a new name: rebuilt, and the first port taken.
+        g_ports = QStringList{"ttyS0", "ttyUSB2"};
+        QTRY_COMPARE(items(chooser(w)), g_ports);
+        QCOMPARE(w.portName(), QStringLiteral("ttyS0"));
+        g_ports.clear();
+        QTRY_COMPARE(chooser(w)->count(), 0);
+        QCOMPARE(w.portName(), QStringLiteral("ttyS0"));
+    }
+    QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
+    QVERIFY(ini.contains(QStringLiteral("COM")));
+    QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QString());
+}
+
+void TestWindow::enumeratesOnlyWhenDevicesChange()
+{
+    QTemporaryDir dev;
+    int calls = 0;
+    const auto count = [&calls] { return ++calls, QStringList{"ttyUSB0"}; };
+    PortList::setSystemSource({});
+    PortList list(count, dev.path());
+    list.ports();
+    list.ports();  // nothing changed: the last list, no enumeration
+    QCOMPARE(calls, 1);
+    QTest::qWait(20);  // a new node gets a later modification time than the directory had
+    QVERIFY(QFile(dev.filePath(QStringLiteral("ttyUSB1"))).open(QIODevice::WriteOnly));
+    QCOMPARE(list.ports(), QStringList{"ttyUSB0"});
+    list.ports();  // and for a while after, while the port may still be registering
+    QCOMPARE(calls, 3);
+    PortList noDir(count, dev.filePath(QStringLiteral("none")));
+    noDir.ports();
+    noDir.ports();
+    QCOMPARE(calls, 5);
+}
+
+void TestWindow::portIsRememberedWhereTheFolderAllows_data()
+{
+    QTest::addColumn<QString>("appDir");
+    QTest::addColumn<bool>("beside");
+    QTest::newRow("portable copy") << "bin" << true;
+    QTest::newRow("folder below a file") << "file/bin" << false;  // takes no file, even for root
+    QTest::newRow("installed copy") << "usr/bin" << false;
+}
+
+void TestWindow::portIsRememberedWhereTheFolderAllows()
+{
+    QFETCH(QString, appDir);
+    QFETCH(bool, beside);
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir tmp;
+    const QDir root(tmp.path());
+    QVERIFY(root.mkpath("bin") && root.mkpath("usr/bin") && root.mkpath("usr/share/applications"));
+    for (const char *file : {"file", "usr/share/applications/org.velmor4.Util.desktop"})
+        QVERIFY(QFile(root.filePath(file)).open(QIODevice::WriteOnly));
+    const QString perUser
+        = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/velmor4_util.ini";
+    QFile::remove(perUser);
+    PortList::setApplicationDir(root.filePath(appDir));
+    PortList::setExtraPorts({"/dev/pts/7"});
+    for (const QString expected : {"/dev/pts/7", "ttyUSB0"}) {
+        MainWindow w;
+        QCOMPARE(chooser(w)->currentText(), expected);  // nothing remembered: the --port path
+        QCOMPARE(w.findChild<QLineEdit *>("uLineShortEdit")->toolTip(), QStringLiteral("1…1023"));
+        chooser(w)->setCurrentIndex(1);
+    }
+    QCOMPARE(QFile::exists(root.filePath(appDir + "/velmor4_util.ini")), beside);
+    QCOMPARE(QFile::exists(perUser), !beside);
+    QFile::remove(perUser);
+}
+
+void TestWindow::failedSaveIsReported()
+{
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath("file");
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", file.toUtf8());  // no per-user folder can be made below a file either
+    PortList::setApplicationDir(file + "/bin");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot save .*velmor4_util.ini;"));
+    delete new MainWindow;
+    qputenv("HOME", home);
 }
 
 QTEST_MAIN(TestWindow)
