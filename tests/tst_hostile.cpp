@@ -60,7 +60,7 @@ void TestHostile::lineNoise()
     QCOMPARE(w.answerer().texts(), QStringList{message});
     QVERIFY(idle(w.window()));
 
-    w.device().clearReceived();
+    w.device().consume();
     w.trigger("actionFirmwareVer");
     QCOMPARE(w.takeRequest(), QByteArray::fromHex("0400200008040000"));
     w.reply(QByteArray::fromHex("00650C02"));
@@ -130,8 +130,7 @@ void TestHostile::secondCommandWaitsItsTurn()
     w.trigger("actionSysParRead");
     w.trigger("actionFirmwareVer");  // refused while the first reply is awaited
     QCOMPARE(w.takeRequest(), QByteArray::fromHex("0400F80008220000"));
-    QTest::qWait(100);
-    QVERIFY(w.device().received().isEmpty());
+    QVERIFY(w.device().waitForBytes(1, 100).isEmpty());
     QByteArray block(proto::kSysParSize, '\0');
     block[28] = 5;
     w.reply(block);

@@ -3,11 +3,8 @@
 #include "app/portlist.h"
 #include "link/frame.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QFile>
-#include <QLineEdit>
-#include <QTableWidget>
 
 QByteArray testImage(int size, int seed)
 {
@@ -61,26 +58,6 @@ bool WindowHarness::openWindow(const QString &path)
     m_window.reset(new MainWindow);
     m_window->show();
     return true;
-}
-
-void WindowHarness::trigger(const char *actionName)
-{
-    m_window->findChild<QAction *>(QLatin1String(actionName))->trigger();
-}
-
-QLineEdit *WindowHarness::edit(const char *name)
-{
-    return m_window->findChild<QLineEdit *>(QLatin1String(name));
-}
-
-QTableWidget *WindowHarness::table()
-{
-    return m_window->findChild<QTableWidget *>(QStringLiteral("coordTbl"));
-}
-
-void WindowHarness::setCell(int row, int column, const QString &text)
-{
-    table()->item(row, column)->setText(text);
 }
 
 bool WindowHarness::run(const char *actionName, int boxes, int timeoutMs)

@@ -5,12 +5,12 @@
 #include "tests/support/modalanswerer.h"
 #include "tests/support/ptydevice.h"
 
+#include <QAction>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <memory>
-
-class QLineEdit;
-class QTableWidget;
 
 // Bytes like a firmware image: each differs from its neighbours, and images of other seeds differ.
 QByteArray testImage(int size, int seed = 0);
@@ -36,10 +36,13 @@ public:
     MainWindow &window() { return *m_window; }
     ModalAnswerer &answerer() { return m_answerer; }
 
-    void trigger(const char *actionName);
-    QLineEdit *edit(const char *name);
-    QTableWidget *table();
-    void setCell(int row, int column, const QString &text);
+    void trigger(const char *action) { m_window->findChild<QAction *>(action)->trigger(); }
+    QLineEdit *edit(const char *name) { return m_window->findChild<QLineEdit *>(name); }
+    QTableWidget *table() { return m_window->findChild<QTableWidget *>("coordTbl"); }
+    void setCell(int row, int column, const QString &text)
+    {
+        table()->item(row, column)->setText(text);
+    }
     // Runs an action and waits for the given number of boxes it ends with.
     bool run(const char *actionName, int boxes = 1, int timeoutMs = 5000);
 

@@ -3,7 +3,7 @@
 #include "devsim/pty.h"
 
 #include <QByteArray>
-#include <QList>
+#include <climits>
 
 // Plays the device at the byte level on a real pseudo-terminal: collects what the program
 // wrote and answers with whatever bytes a test wants, whole or in pieces.
@@ -15,21 +15,8 @@ public:
 
     // Waits until at least n bytes have arrived (or the timeout) and returns all received.
     QByteArray waitForBytes(int n, int timeoutMs = 2000);
-    QByteArray received()
-    {
-        collect();
-        return m_received;
-    }
-    void clearReceived()
-    {
-        collect();
-        m_received.clear();
-    }
-    void consume(int n)
-    {
-        collect();
-        m_received.remove(0, n);
-    }
+    // Forgets the first n bytes received, or all of them.
+    void consume(int n = INT_MAX) { collect(), m_received.remove(0, n); }
 
     void write(const QByteArray &bytes) { m_pty.write(bytes); }
     void hangUp() { m_pty.close(); }  // as an adapter pulled out of its socket
