@@ -87,9 +87,9 @@ ExitStatus writeSettings(const CliOptions &opt, const QString &fileName)
     if (const ExitStatus s = readSettingsFile(fileName, &text))
         return s;
     if (!parseSettingsFile(text, &sys, &hardw, &error)) {
-        return fail(ExitUsage,
-                    QStringLiteral("%1 is not a valid settings file: %2")
-                        .arg(fileName, errorText(error)));
+        return fail(
+            ExitUsage,
+            QStringLiteral("%1 is not a valid settings file: %2").arg(fileName, errorText(error)));
     }
 
     Transaction tx(opt);
