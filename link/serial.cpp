@@ -32,9 +32,10 @@ void Serial::putBuf(QString portName, QByteArray data, int timeout)
     // Whatever waits in the port is left over from an earlier exchange, never this reply.
     m_port->clear(QSerialPort::Input);
     m_port->readAll();
+    // Armed before the write: a write that fails at once ends the request through portError.
     m_active = true;
-    m_port->write(encodeFrame(data));
     m_replyTimer->start(timeout);
+    m_port->write(encodeFrame(data));
 }
 
 void Serial::clear()
