@@ -14,9 +14,14 @@ PortList::Source g_systemSource;
 QString g_appDir;
 
 const char kIniName[] = "/velmor4_util.ini";
-// Where the package puts the desktop entry, seen from the executable's folder. An installed
-// copy keeps its settings per user even where it could write beside itself (root in /usr/bin).
+// An installed copy keeps its settings per user even where it could write beside itself (root
+// in /usr/bin, an administrator in Program Files). It is known by what only the package puts
+// there: the desktop entry, seen from the executable's folder, or the installer's uninstaller.
+#ifdef Q_OS_WIN
+const char kInstalledMark[] = "/Uninstall.exe";
+#else
 const char kInstalledMark[] = "/../share/applications/org.velmor4.Util.desktop";
+#endif
 
 // Enumerating the system's ports is by far the dearest part of an idle tick, so on systems
 // with a device directory it runs only when that directory changed, for a short while after

@@ -1,5 +1,10 @@
 # Installation of both programs with their desktop integration, and the Debian package
-# (cpack -G DEB). Included last, so that every program's target already exists.
+# (cpack -G DEB); on Windows the zip and the installer. Included last, so that every
+# program's target already exists.
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake)
+    return()
+endif()
 include(GNUInstallDirs)
 
 set(VELMOR4_APP_ID org.velmor4.Util)

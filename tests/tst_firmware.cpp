@@ -1,4 +1,4 @@
-// Firmware version and the chunked upload, from the pure pieces to the window and device.
+// Firmware version and the chunked upload through the window, judged in the device.
 #include "firmware/chunks.h"
 #include "firmware/image.h"
 #include "firmware/version.h"
@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 namespace {
 const QString kDone = QStringLiteral("Прошивка успешно обновлена");
 }  // namespace
@@ -20,82 +18,11 @@ class TestFirmware : public QObject
 {
     Q_OBJECT
 private slots:
-    void versionText_data();
-    void versionText();
-    void chunkPlan_data();
-    void chunkPlan();
-    void imageFiles();
     void uploadLandsInTheDevice_data();
     void uploadLandsInTheDevice();
     void refusedChunkEndsTheUpload();
     void cancelEndsSilently();
 };
-
-void TestFirmware::versionText_data()
-{
-    QTest::addColumn<QByteArray>("record");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("1.05") << QByteArray::fromHex("00650501") << "1.05";
-    QTest::newRow("3.200") << QByteArray::fromHex("0065C803") << "3.200";
-    QTest::newRow("two bytes") << QByteArray::fromHex("0065") << "0.00";
-    QTest::newRow("three bytes") << QByteArray::fromHex("006507") << "0.07";
-    QTest::newRow("foreign") << QByteArray::fromHex("00660501") << QString();
-    QTest::newRow("one byte") << QByteArray::fromHex("65") << QString();
-}
-
-void TestFirmware::versionText()
-{
-    QFETCH(QByteArray, record);
-    QFETCH(QString, text);
-    QCOMPARE(firmwareVersion(record), text);
-    QCOMPARE(firmwareVersionText(record),
-             text.isNull() ? QString() : QStringLiteral("Версия прошивки: ") + text);
-}
-
-void TestFirmware::chunkPlan_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("chunks");
-    QTest::addColumn<quint32>("lastAddress");
-    QTest::addColumn<QList<int>>("progress");  // first values shown after each acknowledgement
-    QTest::newRow("1024") << 1024 << 1 << 0x08002400u << QList<int>{100};
-    QTest::newRow("1025") << 1025 << 2 << 0x08002800u << QList<int>{99, 199};
-    QTest::newRow("1500") << 1500 << 2 << 0x08002800u << QList<int>{68, 136};
-    QTest::newRow("54272") << 54272 << 53 << 0x0800F400u << QList<int>{1, 3, 5};
-}
-
-void TestFirmware::chunkPlan()
-{
-    QFETCH(int, size);
-    QFETCH(int, chunks);
-    QFETCH(quint32, lastAddress);
-    QFETCH(QList<int>, progress);
-    const QVector<Chunk> plan = planChunks(quint32(size));
-    QCOMPARE(plan.size(), chunks);
-    QCOMPARE(plan.last().address, lastAddress);
-    QCOMPARE(plan.last().address + plan.last().count, proto::kFirmwareBase + size);
-    for (int i = 0; i < progress.size(); ++i)
-        QCOMPARE(progressPercent(quint32(i + 1) * proto::kChunkSize, quint32(size)), progress[i]);
-}
-
-void TestFirmware::imageFiles()
-{
-    QTemporaryDir dir;
-    QByteArray got("stale");
-    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), testImage(54272)), &got),
-             ImageError::None);
-    QCOMPARE(got, testImage(54272));
-    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), testImage(54273)), &got),
-             ImageError::TooLarge);
-    QVERIFY(got.isEmpty());
-    QCOMPARE(readFirmwareImage(writeTestFile(dir.filePath("fw.bin"), {}), &got), ImageError::Empty);
-    QCOMPARE(readFirmwareImage(dir.filePath("missing.bin"), &got), ImageError::Open);
-    // Opening a FIFO would block until something writes to it.
-    const QString fifo = dir.filePath(QStringLiteral("fifo.bin"));
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QCOMPARE(readFirmwareImage(fifo, &got), ImageError::NotAFile);
-    QCOMPARE(readFirmwareImage(dir.path(), &got), ImageError::NotAFile);
-}
 
 void TestFirmware::uploadLandsInTheDevice_data()
 {

@@ -1,4 +1,4 @@
-// The two settings blocks: field checks, read and write through the window, settings files;
+// The two settings blocks read and written through the window, settings files;
 // how the window takes every kind of reply.
 #include "link/protocol.h"
 #include "params/fields.h"
@@ -12,34 +12,10 @@
 
 #include <sys/stat.h>
 
-namespace {
-const ParamField &fieldNamed(const QString &name)
-{
-    for (const auto *fields : {&sysParFields(), &hardwParFields()})
-        for (const ParamField &f : *fields)
-            if (QLatin1String(f.edit ? f.edit : f.key) == name)
-                return f;
-    qFatal("no field %s", qPrintable(name));
-}
-
-QByteArray sampleSys()
-{
-    QByteArray b;
-    for (int i = 0; i < 28; ++i)
-        b += char(i * 7 + 3);
-    return b + QByteArray::fromHex("07643CC83A5A");  // used 7, 100, 60, talk 240, calls 60
-}
-const QByteArray kSampleHardw = QByteArray::fromHex("0100FF03FE03FFFF0100");
-}  // namespace
-
 class TestParams : public QObject
 {
     Q_OBJECT
 private slots:
-    void fieldEdges_data();
-    void fieldEdges();
-    void settingsFileFaultsChangeNothing_data();
-    void settingsFileFaultsChangeNothing();
     void readEditWriteBack();
     void writeStopsBeforeSending_data();
     void writeStopsBeforeSending();
@@ -47,76 +23,6 @@ private slots:
     void repliesToReadsAndWrites();
     void settingsFiles();
 };
-
-void TestParams::fieldEdges_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("stored");  // -1: refused
-    const struct
-    {
-        const char *field, *text;
-        int stored;
-    } rows[] = {
-        {"switch1.start", "65535", 65535}, {"switch1.end", "65536", -1},
-        {"switch1.end", "-1", -1},         {"switch2.start", "", -1},
-        {"comUsedEdit", "0", 0},           {"comUsedEdit", "8", -1},
-        {"callCountEdit", "1", -1},        {"callCountEdit", "60", 58},
-        {"callCountEdit", "61", -1},       {"talkTimeoutEdit", "40", 0},
-        {"talkTimeoutEdit", "240", 200},   {"talkTimeoutEdit", "241", -1},
-        {"loThrEdit", "100", 100},         {"loThrEdit", "101", -1},
-        {"hiThrEdit", "61", -1},           {"uLineTrDownEdit", "1023", 1023},
-        {"uLineTrUpEdit", "1024", -1},     {"stabTimeoutEdit", "65535", 65535},
-        {"repeatTimeoutEdit", "1", 1},     {"repeatTimeoutEdit", "65536", -1},
-    };
-    for (const auto &r : rows)
-        QTest::addRow("%s=%s", r.field, r.text) << r.field << r.text << r.stored;
-}
-
-void TestParams::fieldEdges()
-{
-    QFETCH(QString, field);
-    QFETCH(QString, text);
-    QFETCH(int, stored);
-    const ParamField &f = fieldNamed(field);
-    QByteArray block(proto::kSysParSize, '\xEE');
-    quint16 shown = 0;
-    QCOMPARE(parseField(f, text, &shown), stored >= 0);
-    if (stored < 0)
-        return;
-    storeField(f, shown, block);
-    const int got = quint8(block[f.offset]) | (f.width == 2 ? quint8(block[f.offset + 1]) << 8 : 0);
-    QCOMPARE(got, stored);
-    QCOMPARE(fieldText(f, block), QString::number(shown));
-    QCOMPARE(block.count('\xEE'), block.size() - f.width);  // nothing else touched
-}
-
-void TestParams::settingsFileFaultsChangeNothing_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    const QByteArray good = settingsFileText(sampleSys(), kSampleHardw);
-    QTest::newRow("truncated") << good.left(good.size() / 2);
-    QTest::newRow("unknown format") << QByteArray(good).replace("format = 1", "format = 2");
-    QTest::newRow("out of range") << QByteArray(good).replace("calls = 60", "calls = 61");
-    QTest::newRow("cut by a NUL") << QByteArray(good).replace("calls = 60",
-                                                              {"calls = 2\0"
-                                                               "00",
-                                                               12});
-    QTest::newRow("duplicate") << good + "[hardware]\nULINE_SHORT = 1\n";
-    QTest::newRow("unknown key") << good + "extra = 1\n";
-}
-
-void TestParams::settingsFileFaultsChangeNothing()
-{
-    QFETCH(QByteArray, text);
-    QByteArray sys, hardw;
-    SettingsFileError error;
-    QVERIFY(parseSettingsFile(settingsFileText(sampleSys(), kSampleHardw), &sys, &hardw, &error));
-    QCOMPARE(sys + hardw, sampleSys() + kSampleHardw);
-    QVERIFY(!parseSettingsFile(text, &sys, &hardw, &error));
-    QVERIFY(error.kind != SettingsFileError::None);
-    QCOMPARE(sys + hardw, sampleSys() + kSampleHardw);
-}
 
 void TestParams::readEditWriteBack()
 {

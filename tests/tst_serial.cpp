@@ -1,6 +1,6 @@
-// Request frames on the wire, and the serial worker on its own thread against a pseudo-terminal
-// playing the device: every request ends in exactly one outcome, however the line behaves. The
-// frame parser is also checked against a model of its rules by its fuzz target.
+// The serial worker on its own thread against a pseudo-terminal playing the device: every
+// request ends in exactly one outcome, however the line behaves. The frame parser is also
+// checked against a model of its rules by its fuzz target.
 #include "link/protocol.h"
 #include "link/request.h"
 #include "link/serial.h"
@@ -58,8 +58,6 @@ class TestSerial : public QObject
 {
     Q_OBJECT
 private slots:
-    void requestsOnTheWire_data();
-    void requestsOnTheWire();
     void init();
     void cleanup();
     void oneOutcomePerRequest_data();
@@ -71,31 +69,6 @@ private:
     PtyDevice *m_dev = nullptr;
     Link *m_link = nullptr;
 };
-
-void TestSerial::requestsOnTheWire_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QByteArray>("frame");
-    const QByteArray block(34, '\x10');
-    const auto read = [](quint32 address, quint16 count) {
-        return buildRequestBody(proto::kOpRead, address, nullptr, count);
-    };
-    QTest::newRow("version") << read(proto::kVersionAddr, 4) << kVersionFrame;
-    QTest::newRow("system") << read(proto::kSysParAddr, 34) << hex("55AA08000400F8000822000026");
-    QTest::newRow("hardware") << read(proto::kHardwParAddr, 10)
-                              << hex("55AA08000400FC00080A000012");
-    // A 42-byte body in a 47-byte frame; the sum wraps at 256.
-    QTest::newRow("system write") << buildRequestBody(proto::kOpWrite, proto::kSysParAddr,
-                                                      block.constData(), 34)
-                                  << hex("55AA2A000300F80008220000") + block + hex("45");
-}
-
-void TestSerial::requestsOnTheWire()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(QByteArray, frame);
-    QCOMPARE(encodeFrame(body), frame);
-}
 
 void TestSerial::init()
 {

@@ -30,3 +30,7 @@ qt_packages() {
     *) echo "Unknown Qt major version '$1' (5 or 6)." >&2; exit 1 ;;
     esac
 }
+# Cross-building for Windows and testing under Wine: the compilers, Wine, the installer
+# builder, the zip, Qt's translations for the portable zip, and what apt-get source needs.
+WINDOWS_PACKAGES=(cmake make g++ g++-mingw-w64-x86-64-posix wine wine64 nsis zip xz-utils perl
+                  python3 dpkg-dev qttranslations5-l10n "${BUILD_PACKAGES[@]}")

@@ -6,22 +6,6 @@
 #include <QCoreApplication>
 #include <QFile>
 
-QByteArray testImage(int size, int seed)
-{
-    QByteArray b(size, '\0');
-    for (int i = 0; i < size; ++i)
-        b[i] = char((i * 31 + i / 256 + seed * 7) & 0xFF);
-    return b;
-}
-
-QString writeTestFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-    return path;
-}
-
 WindowHarness::WindowHarness(const SimOptions &options)
     : m_sim(options)
 {

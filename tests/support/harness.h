@@ -4,6 +4,7 @@
 #include "devsim/session.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/ptydevice.h"
+#include "tests/support/samples.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -11,11 +12,6 @@
 #include <QTemporaryDir>
 
 #include <memory>
-
-// Bytes like a firmware image: each differs from its neighbours, and images of other seeds differ.
-QByteArray testImage(int size, int seed = 0);
-// Writes bytes to path and returns the path.
-QString writeTestFile(const QString &path, const QByteArray &bytes);
 
 // The real window in this process, its port chooser offering one pseudo-terminal alone: played
 // by the simulator (start), or byte for byte by the test (startRaw) for replies no well-behaved

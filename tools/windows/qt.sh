@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Builds Qt 5.15.8 (qtbase, then qtserialport) for x86_64-w64-mingw32 with posix threads, once,
+# into a cache folder outside the repository, and prints its prefix on standard output.
+#
+#   VELMOR4_QT_MINGW=DIR   use an existing Qt 5.15 MinGW kit (Qt installer, MSYS2): build nothing
+#   VELMOR4_CACHE=DIR      where the toolchain is kept (default ~/.cache/velmor4)
+#   QT_SERIALPORT_TARBALL  the Qt SerialPort source (default: the one in ../shared/third_party)
+#
+# qtbase comes from Debian's source package, fetched through a deb-src list made at run time from
+# this machine's own apt sources, in a private apt folder: the system's apt is left alone.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+. "$root/tools/packages.sh"
+
+if [ -n "${VELMOR4_QT_MINGW:-}" ]; then
+    for f in bin/Qt5Core.dll bin/Qt5SerialPort.dll lib/cmake/Qt5/Qt5Config.cmake; do
+        [ -e "$VELMOR4_QT_MINGW/$f" ] || { echo "VELMOR4_QT_MINGW: no $f in $VELMOR4_QT_MINGW" >&2; exit 1; }
+    done
+    echo "$VELMOR4_QT_MINGW"
+    exit 0
+fi
+
+qt_version=5.15.8
+serialport_sha256=6958041d9f09ec1a03aeb6f1d589025af217883bf5b4f42e2fc8e6eaceb12648
+triplet=x86_64-w64-mingw32
+cache="${VELMOR4_CACHE:-$HOME/.cache/velmor4}"
+prefix="$cache/qt-$qt_version-serialport-$qt_version-$triplet-posix"
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
+
+ensure_packages "${WINDOWS_PACKAGES[@]}"
+tarball="${QT_SERIALPORT_TARBALL:-$root/../shared/third_party/qtserialport-everywhere-src-$qt_version.tar.xz}"
+[ -f "$tarball" ] || { echo "No Qt SerialPort source at $tarball (set QT_SERIALPORT_TARBALL)" >&2; exit 1; }
+echo "$serialport_sha256  $tarball" | sha256sum -c --quiet - >&2 \
+    || { echo "$tarball: sha256 differs from $serialport_sha256" >&2; exit 1; }
+
+work="$cache/work-$qt_version"
+mkdir -p "$work"
+start=$(date +%s)
+log() { echo "[qt.sh $(($(date +%s) - start)) s] $*" >&2; }
+
+# The posix-thread compilers under the plain names that Qt's mkspec asks for.
+mkdir -p "$work/bin"
+for tool in gcc g++; do
+    ln -sf "$(command -v $triplet-$tool-posix)" "$work/bin/$triplet-$tool"
+done
+export PATH="$work/bin:$PATH"
+
+qtbase_src="$work/qtbase-src"
+if [ ! -f "$work/.qtbase-fetched" ]; then
+    log "fetching the Debian source of qtbase $qt_version"
+    apt="$work/apt"
+    rm -rf "$apt" "$qtbase_src"
+    mkdir -p "$apt/sources.list.d" "$apt/lists/partial" "$apt/cache/archives/partial" "$work/fetch"
+    : >"$apt/sources.list"
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$f" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f" >>"$apt/sources.list"
+    done
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] && sed 's/^Types:.*/Types: deb-src/' "$f" >"$apt/sources.list.d/$(basename "$f")"
+    done
+    opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/sources.list.d"
+          -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o "APT::Sandbox::User=root")
+    apt-get "${opts[@]}" update -qq >&2
+    (cd "$work/fetch" && rm -rf ./* && apt-get "${opts[@]}" source -qq "qtbase-opensource-src" >&2)
+    dir="$(find "$work/fetch" -maxdepth 1 -type d -name "qtbase-opensource-src-$qt_version*" | head -n 1)"
+    [ -n "$dir" ] || { echo "The Debian source of qtbase is not $qt_version" >&2; exit 1; }
+    mv "$dir" "$qtbase_src"
+    touch "$work/.qtbase-fetched"
+fi
+
+jobs="$(nproc)"
+if [ ! -f "$work/.qtbase-installed" ]; then
+    log "configuring qtbase for $triplet"
+    rm -rf "$work/qtbase-build"
+    mkdir -p "$work/qtbase-build"
+    # wintab is left out of Debian's tarball, so tablet events go too.
+    (cd "$work/qtbase-build" && "$qtbase_src/configure" -prefix "$prefix" \
+        -xplatform win32-g++ -device-option CROSS_COMPILE=$triplet- \
+        -opensource -confirm-license -release -shared -strip \
+        -nomake examples -nomake tests -make libs -make tools \
+        -opengl no -no-dbus -no-feature-sql -no-feature-tabletevent \
+        -no-openssl -no-icu -qt-zlib -qt-libpng -qt-libjpeg -qt-pcre -qt-harfbuzz \
+        >"$work/qtbase-configure.log" 2>&1) \
+        || { tail -n 40 "$work/qtbase-configure.log" >&2; exit 1; }
+    log "building qtbase (tens of minutes on two cores)"
+    (cd "$work/qtbase-build" && make -j"$jobs" >"$work/qtbase-build.log" 2>&1 && make install >>"$work/qtbase-build.log" 2>&1) \
+        || { tail -n 40 "$work/qtbase-build.log" >&2; exit 1; }
+    mkdir -p "$prefix/licenses"
+    cp "$qtbase_src"/LICENSE.LGPL3 "$qtbase_src"/LICENSE.GPL3 "$qtbase_src"/LICENSE.GPL2 \
+        "$prefix/licenses/" 2>/dev/null || cp "$qtbase_src"/LICENSE.* "$prefix/licenses/"
+    touch "$work/.qtbase-installed"
+fi
+
+if [ ! -f "$work/.serialport-installed" ]; then
+    log "building qtserialport"
+    rm -rf "$work/serialport-src" "$work/serialport-build"
+    mkdir -p "$work/serialport-src" "$work/serialport-build"
+    tar -xf "$tarball" -C "$work/serialport-src" --strip-components=1
+    # A git archive carries no generated headers: make them as a release tarball would have them.
+    (cd "$work/serialport-src" && perl "$qtbase_src/bin/syncqt.pl" -version "$qt_version" \
+        -outdir "$work/serialport-src" "$work/serialport-src" >"$work/serialport-build.log" 2>&1)
+    (cd "$work/serialport-build" && "$prefix/bin/qmake" "$work/serialport-src" >>"$work/serialport-build.log" 2>&1 \
+        && make -j"$jobs" >>"$work/serialport-build.log" 2>&1 && make install >>"$work/serialport-build.log" 2>&1) \
+        || { tail -n 40 "$work/serialport-build.log" >&2; exit 1; }
+    [ -f "$prefix/include/QtSerialPort/QSerialPort" ] \
+        || { echo "qtserialport installed no public headers" >&2; exit 1; }
+    touch "$work/.serialport-installed"
+fi
+
+touch "$prefix/.complete"
+log "Qt for Windows is in $prefix"
+rm -rf "$work/qtbase-build" "$work/serialport-build"
+echo "$prefix"
