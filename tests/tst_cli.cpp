@@ -1,5 +1,8 @@
 // velmor4_cli end to end: the program runs as a child process against the simulator, which
 // lives in this process on a pseudo-terminal; every run is judged by the device's memory.
+// With VELMOR4_CLI_EMULATOR (wine) and VELMOR4_CLI naming velmor4_cli.exe, the same table runs
+// against the Windows program, which reaches the terminal as a COM port through a link in
+// VELMOR4_DOSDEVICES.
 #include "devsim/session.h"
 #include "params/fields.h"
 #include "params/settingsfile.h"
@@ -15,7 +18,10 @@ namespace {
 
 const quint32 kFw = proto::kFirmwareBase, kSys = proto::kSysParAddr, kHw = proto::kHardwParAddr;
 const int kSettingsSpan = int(kHw + proto::kHardwParSize - kSys);  // both blocks, gap between
-const char kPty[] = "pty";  // stands for the simulator's terminal in the tables
+const char kPty[] = "pty";                   // stands for the simulator's terminal in the tables
+const char kMissing[] = "/nonexistent/tty";  // a port that is not there
+const QString kDosDevices = qEnvironmentVariable("VELMOR4_DOSDEVICES");
+const QString kComPort = QStringLiteral("COM40"), kMissingCom = QStringLiteral("COM199");
 
 struct Run
 {
@@ -70,6 +76,7 @@ private slots:
 private:
     void startSim(const SimOptions &opts = {});
     Run run(const QStringList &args, const QString &port = QLatin1String(kPty));
+    QString devicePort() const;
     void put(const QString &name, const QByteArray &content);
 
     std::unique_ptr<Simulator> m_sim;
@@ -86,6 +93,7 @@ void TestCli::init()
     QVERIFY(good.contains(line));
     put(QStringLiteral("bad.vlt"), QByteArray(good).replace(line, line + '0'));
     put(QStringLiteral("fw.bin"), pattern(4000));
+    put(QStringLiteral("full.bin"), pattern(int(proto::kImageLimit)));
     put(QStringLiteral("empty.bin"), {});
     QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("fifo"))), 0600), 0);
 }
@@ -94,6 +102,16 @@ void TestCli::startSim(const SimOptions &opts)
 {
     m_sim = std::make_unique<Simulator>(opts);
     QVERIFY2(m_sim->start(), qPrintable(m_sim->errorString()));
+    if (!kDosDevices.isEmpty()) {
+        const QString link = kDosDevices + QLatin1Char('/') + kComPort.toLower();
+        QFile::remove(link);
+        QVERIFY(QFile::link(m_sim->slavePath(), link));
+    }
+}
+
+QString TestCli::devicePort() const
+{
+    return kDosDevices.isEmpty() ? m_sim->slavePath() : kComPort;
 }
 
 // The simulator answers from this thread's event loop, so the wait must keep it running.
@@ -103,14 +121,20 @@ Run TestCli::run(const QStringList &args, const QString &port)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("VELMOR4_PORT"));
     if (!port.isEmpty())
-        env.insert(QStringLiteral("VELMOR4_PORT"), port == kPty ? m_sim->slavePath() : port);
+        env.insert(QStringLiteral("VELMOR4_PORT"), port == kPty ? devicePort() : port);
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(m_dir->path());
     QEventLoop loop;
     connect(&p, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
             &QEventLoop::quit);
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    p.start(QStringLiteral(VELMOR4_CLI), args);
+    QString program = qEnvironmentVariable("VELMOR4_CLI", QStringLiteral(VELMOR4_CLI));
+    QStringList arguments = args;
+    if (qEnvironmentVariableIsSet("VELMOR4_CLI_EMULATOR")) {
+        arguments.prepend(program);
+        program = qEnvironmentVariable("VELMOR4_CLI_EMULATOR");
+    }
+    p.start(program, arguments);
     loop.exec();
     Run r;
     if (p.state() != QProcess::NotRunning) {
@@ -169,8 +193,9 @@ void TestCli::commands_data()
     QTest::newRow("trace") << ok << pty << "--trace - version" << 0 << kSys << factory << 1
                            << time + " TX 55 aa 08 00 04 00 20 00 08 04 00 00 30\n" + time
             + " RX 55 aa 04 00 00 65 05 01 6b\n";
-    QTest::newRow("flash --verify") << ok << pty << "flash --verify fw.bin" << 0 << kFw
-                                    << image + erased << 8 << "verify: 100%";
+    // The largest image, one write and one read back for each of its 53 chunks.
+    QTest::newRow("flash --verify") << ok << pty << "flash --verify full.bin" << 0 << kFw
+                                    << pattern(int(proto::kImageLimit)) << 106 << "verify: 100%";
     QTest::newRow("lost reply, resent")
         << faults(1, 0, 0) << pty << retry + "version" << 0 << kSys << factory << 2 << "1.05";
     QTest::newRow("lost write ack, resent")
@@ -191,8 +216,8 @@ void TestCli::commands_data()
         << ok << pty << "write fifo" << 2 << kFw << untouched << 0 << "not a regular file";
     QTest::newRow("empty image") << ok << pty << "flash empty.bin" << 2 << kFw << untouched << 0
                                  << "empty";
-    QTest::newRow("no such port") << ok << none << "-p /nonexistent/tty version" << 3 << kFw
-                                  << untouched << 0 << "/nonexistent/tty";
+    QTest::newRow("no such port") << ok << none << QStringLiteral("-p %1 version").arg(kMissing)
+                                  << 3 << kFw << untouched << 0 << kMissing;
     QTest::newRow("lost reply") << faults(1, 0, 0) << pty << "--timeout 300 version" << 3 << kFw
                                 << untouched << 1 << "no reply";
 }
@@ -207,6 +232,12 @@ void TestCli::commands()
     QFETCH(QByteArray, memory);
     QFETCH(int, requests);
     QFETCH(QString, message);
+    if (!kDosDevices.isEmpty()) {
+        if (args.contains(QLatin1String("fifo")))
+            QSKIP("Windows has no FIFOs");
+        args.replace(QLatin1String(kMissing), kMissingCom);
+        message.replace(QLatin1String(kMissing), kMissingCom);
+    }
     startSim(opts);
     const Run r = run(cmd(qPrintable(args)), port);
     QCOMPARE(r.code, code);
