@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows programs with MinGW-w64, makes the portable zip and the installer,
+# and tests them under Wine against the Linux simulator reached as COM ports:
+#   - the test programs that need no pseudo-terminal of their own, through CTest;
+#   - the window against three simulated devices on COM21..COM23;
+#   - the command-line table of tst_cli against velmor4_cli.exe from the unpacked zip;
+#   - a silent install, the installed velmor4_cli.exe, and a silent uninstall.
+# The first run builds Qt for Windows (tools/windows/qt.sh, tens of minutes); later runs reuse it.
+# VELMOR4_QT_MINGW=PREFIX uses an existing Qt 5.15 MinGW kit instead.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/tools/packages.sh"
+ensure_packages "${WINDOWS_PACKAGES[@]}"
+
+qt="$(bash "$root/tools/windows/qt.sh")"
+build="$root/build/windows"
+host="$root/build/windows-host"
+export WINEPREFIX="$root/build/wine-prefix" WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko download prompts: nothing here needs them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+win() { winepath -w "$1" 2>/dev/null; }
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== Making the Wine prefix $WINEPREFIX" >&2
+    wineboot -i >/dev/null 2>&1 || true
+fi
+wineserver -p 30  # one server for every Wine process of this run
+
+echo "== Linux simulator and command-line test: $host" >&2
+cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$host" -j"$(nproc)" --target velmor4_devsim tst_cli
+
+# The window's devices: a plain one with its memory in a file, one that spoils its first
+# reply, one that hangs up after its fifth request.
+state="$build/devices/com21.bin"
+mkdir -p "$build/devices"
+rm -f "$state"
+start_device() {
+    local com="$1"
+    shift
+    "$host/devsim/velmor4_devsim" --link "$WINEPREFIX/dosdevices/$com" "$@" \
+        >"$build/devices/$com.out" 2>&1 &
+    pids+=($!)
+}
+start_device com21 --state "$state"
+start_device com22 --corrupt 1
+start_device com23 --disconnect-after 5
+for _ in $(seq 50); do
+    [ -f "$state" ] && [ -s "$build/devices/com23.out" ] && break
+    sleep 0.1
+done
+
+echo "== Windows build: $build (Qt in $qt)" >&2
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+    -DQT_MINGW_PREFIX="$qt" -DCMAKE_BUILD_TYPE=Release \
+    -DVELMOR4_TEST_PORTS=COM21,COM22,COM23 -DVELMOR4_TEST_STATE="$(win "$state")" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+# The test programs find the Qt and MinGW libraries through Wine's PATH.
+runtime="$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")"
+export WINEPATH="$(win "$qt/bin");$(win "$runtime");$(win /usr/x86_64-w64-mingw32/lib)"
+export QT_PLUGIN_PATH="$(win "$qt/plugins")" QT_QPA_PLATFORM=offscreen
+echo "== Tests under Wine" >&2
+(cd "$build" && ctest --output-on-failure)
+unset WINEPATH QT_PLUGIN_PATH
+
+echo "== Packaging" >&2
+(cd "$build" && cpack -B "$build/packages" >/dev/null)
+zip="$build/packages/velmor4-util-1.0-win64.zip"
+setup="$build/packages/velmor4-util-1.0-win64-setup.exe"
+[ -f "$zip" ] && [ -f "$setup" ] || { echo "cpack made no zip or no installer" >&2; exit 1; }
+
+# The zip alone must be enough: its programs run with nothing else on Wine's PATH.
+unpacked="$build/zip-test"
+rm -rf "$unpacked"
+mkdir -p "$unpacked"
+(cd "$unpacked" && unzip -q "$zip")
+portable="$unpacked/velmor4-util-1.0-win64"
+wine "$portable/velmor4_cli.exe" --version
+echo "== Command-line table against the zip's velmor4_cli.exe" >&2
+VELMOR4_CLI_EMULATOR="$(command -v wine)" VELMOR4_CLI="$portable/velmor4_cli.exe" \
+    VELMOR4_DOSDEVICES="$WINEPREFIX/dosdevices" QT_QPA_PLATFORM=offscreen \
+    "$host/tests/tst_cli"
+
+echo "== Installer: silent install, the installed tool, silent uninstall" >&2
+installed="$WINEPREFIX/drive_c/Program Files/Velmor4 util"
+wine "$setup" /S
+wine "$installed/velmor4_cli.exe" --version
+[ -f "$installed/Uninstall.exe" ] || { echo "the installer left no uninstaller" >&2; exit 1; }
+wine "$installed/Uninstall.exe" /S
+# The uninstaller runs on from a copy of itself; wait until it has removed the programs.
+for _ in $(seq 100); do
+    [ -e "$installed/velmor4_cli.exe" ] || break
+    sleep 0.2
+done
+[ ! -e "$installed/velmor4_cli.exe" ] || { echo "the uninstaller left the programs" >&2; exit 1; }
+
+echo "Portable zip: $zip"
+echo "Installer:    $setup"
