@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #ifdef Q_OS_WIN
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -9,6 +10,11 @@
 
 void writeOut(const QByteArray &data)
 {
+#ifdef Q_OS_WIN
+    // Data as it is: "read > file" must give the same bytes as "read file", not CR LF lines.
+    static const int binary = _setmode(_fileno(stdout), _O_BINARY);
+    Q_UNUSED(binary)
+#endif
     std::fwrite(data.constData(), 1, size_t(data.size()), stdout);
     std::fflush(stdout);
 }

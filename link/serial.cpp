@@ -12,6 +12,14 @@ Serial::Serial(QObject *parent)
     m_port->setBaudRate(QSerialPort::Baud9600, QSerialPort::AllDirections);
     m_replyTimer->setSingleShot(true);
     connect(m_port, &QSerialPort::readyRead, this, &Serial::getData);
+#ifdef Q_OS_WIN
+    // Windows reports the end of a write through the event loop, and the reply may be read
+    // before it: the reply waits in the port's buffer until the write is done.
+    connect(m_port, &QSerialPort::bytesWritten, this, [this] {
+        if (m_port->bytesToWrite() == 0 && m_port->bytesAvailable() > 0)
+            getData();
+    });
+#endif
     connect(m_port, &QSerialPort::errorOccurred, this, &Serial::portError);
     connect(m_replyTimer, &QTimer::timeout, this, &Serial::timeoutHandle);
 }
@@ -47,6 +55,10 @@ void Serial::clear()
 
 void Serial::getData()
 {
+#ifdef Q_OS_WIN
+    if (m_active && m_port->bytesToWrite() > 0)
+        return;  // read once the write is done
+#endif
     const QByteArray chunk = m_port->readAll();
     // The device answers only what it has received whole: anything before that is not our reply.
     if (!m_active || m_port->bytesToWrite() > 0)

@@ -191,8 +191,8 @@ void TestCli::commands_data()
     // The trace: every frame, timestamped, as hex.
     const QString time = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3}");
     QTest::newRow("trace") << ok << pty << "--trace - version" << 0 << kSys << factory << 1
-                           << time + " TX 55 aa 08 00 04 00 20 00 08 04 00 00 30\n" + time
-            + " RX 55 aa 04 00 00 65 05 01 6b\n";
+                           << time + " TX 55 aa 08 00 04 00 20 00 08 04 00 00 30\r?\n" + time
+            + " RX 55 aa 04 00 00 65 05 01 6b\r?\n";
     // The largest image, one write and one read back for each of its 53 chunks.
     QTest::newRow("flash --verify") << ok << pty << "flash --verify full.bin" << 0 << kFw
                                     << pattern(int(proto::kImageLimit)) << 106 << "verify: 100%";

@@ -26,10 +26,12 @@ const int kFwOffset = 8;  // after the file's tag
 const int kSysOffset = kFwOffset + int(proto::kImageLimit);
 const int kHardwOffset = kSysOffset + proto::kSysParSize;
 
+// Written by the simulator after every stored write.
 QByteArray stateFile()
 {
     QFile f(qEnvironmentVariable("VELMOR4_TEST_STATE"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return bytes.startsWith("V4SIMST1") ? bytes : QByteArray();
 }
 }  // namespace
 
@@ -61,7 +63,6 @@ void TestComPort::initTestCase()
     m_ports = qEnvironmentVariable("VELMOR4_TEST_PORTS").split(QLatin1Char(','));
     if (m_ports.size() != 3)
         QSKIP("VELMOR4_TEST_PORTS does not name the three simulated devices");
-    QVERIFY(stateFile().startsWith("V4SIMST1"));
 }
 
 void TestComPort::cleanup()
@@ -101,34 +102,33 @@ void TestComPort::everyCommandLandsInTheDevice()
     QCOMPARE(lastBox(), QStringLiteral("Версия прошивки: 1.05"));
 
     // Read, edit and write back both blocks; the device's memory file shows each write.
-    const QByteArray before = stateFile();
-    QByteArray sys = before.mid(kSysOffset, proto::kSysParSize);
-    QByteArray hardw = before.mid(kHardwOffset, proto::kHardwParSize);
     const struct
     {
         const char *read, *write, *edit;
         const QVector<ParamField> &fields;
-        QByteArray &block;
-    } blocks[]
-        = {{"actionSysParRead", "actionSysParWrite", "talkTimeoutEdit", sysParFields(), sys},
-           {"actionHardwRead", "actionHardwWrite", "stabTimeoutEdit", hardwParFields(), hardw}};
+        QByteArray (MainWindow::*block)() const;
+        int offset;
+    } blocks[] = {{"actionSysParRead", "actionSysParWrite", "talkTimeoutEdit", sysParFields(),
+                   &MainWindow::sysParBlock, kSysOffset},
+                  {"actionHardwRead", "actionHardwWrite", "stabTimeoutEdit", hardwParFields(),
+                   &MainWindow::hardwParBlock, kHardwOffset}};
     for (const auto &b : blocks) {
         auto *edit = m_window->findChild<QLineEdit *>(b.edit);
         edit->clear();
         m_window->findChild<QAction *>(b.read)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!edit->text().isEmpty(), 5000);
-        const ParamField &f
-            = *std::find_if(b.fields.begin(), b.fields.end(),
-                            [&](const ParamField &f) { return qstrcmp(f.edit, b.edit) == 0; });
-        QCOMPARE(edit->text(), fieldText(f, b.block));
+        const ParamField &f = *std::find_if(b.fields.begin(), b.fields.end(), [&](const auto &f) {
+            return qstrcmp(f.edit, b.edit) == 0;
+        });
+        QByteArray expected = (m_window.get()->*b.block)();
+        QCOMPARE(edit->text(), fieldText(f, expected));
         edit->setText(QString::number(f.max));
-        storeField(f, quint16(f.max), b.block);
+        storeField(f, quint16(f.max), expected);
         m_answerer->queueAnswer(QStringLiteral("Да"));
         QVERIFY(run(b.write, 2));
         QCOMPARE(lastBox(), QStringLiteral("Успешно записано"));
+        QTRY_COMPARE(stateFile().mid(b.offset, expected.size()), expected);
     }
-    QTRY_COMPARE(stateFile().mid(kSysOffset, proto::kSysParSize), sys);
-    QCOMPARE(stateFile().mid(kHardwOffset, proto::kHardwParSize), hardw);
 
     const QByteArray image = testImage(int(proto::kImageLimit), 3);
     QVERIFY(upload(image, 2, 60000));
