@@ -75,6 +75,8 @@ set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/resources/vt.ico)
 set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/vt.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME velmor4_util.exe)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# A 64-bit installer for 64-bit programs: it needs no 32-bit layer (WoW64) to run.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 # The installer gets its own name; the zip keeps the plain one.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/cpack-per-generator.cmake)
@@ -82,4 +84,6 @@ file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
      "if(CPACK_GENERATOR STREQUAL \"NSIS\")\n"
      "    set(CPACK_PACKAGE_FILE_NAME \"${VELMOR4_PACKAGE_NAME}-setup\")\n"
      "endif()\n")
+# Debian's MinGW runtime carries its debugging symbols: 24 MB of libstdc++ alone.
+set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -32,7 +32,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== Making the Wine prefix $WINEPREFIX" >&2
     wineboot -i >/dev/null 2>&1 || true
 fi
-wineserver -p 30 || true  # one server for every Wine process of this run (one may run already)
+wineserver -p 30 >/dev/null 2>&1 || true  # one server for every Wine process of this run (one may run already)
 # Wine keeps the host's QT_* variables from Windows programs; these reach them through the
 # prefix's own environment: no display is needed, and the offscreen platform finds fonts.
 wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /t REG_SZ /d offscreen /f >/dev/null 2>&1
@@ -116,7 +116,12 @@ echo "== Installer: silent install, the installed tool, silent uninstall" >&2
 installed="$WINEPREFIX/drive_c/Program Files/Velmor4 util"
 wine "$setup" /S
 wine "$installed/velmor4_cli.exe" --version
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmor4 util'
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Velmor4 util 1.0"
 [ -f "$installed/Uninstall.exe" ] || { echo "the installer left no uninstaller" >&2; exit 1; }
+[ -f "$menu/Velmor4 util.lnk" ] || { echo "the installer made no Start-menu entry" >&2; exit 1; }
+wine reg query "$key" 2>/dev/null | grep -q "DisplayName.*Velmor4 util 1.0" \
+    || { echo "the installer left no entry among the installed programs" >&2; exit 1; }
 wine "$installed/Uninstall.exe" /S
 # The uninstaller runs on from a copy of itself; wait until it has removed the programs.
 for _ in $(seq 100); do
@@ -124,6 +129,9 @@ for _ in $(seq 100); do
     sleep 0.2
 done
 [ ! -e "$installed/velmor4_cli.exe" ] || { echo "the uninstaller left the programs" >&2; exit 1; }
+! wine reg query "$key" >/dev/null 2>&1 || { echo "the uninstaller left its entry" >&2; exit 1; }
+[ ! -e "$menu" ] || { echo "the uninstaller left the Start-menu entry" >&2; exit 1; }
+echo "Installer: installed, ran velmor4_cli.exe --version, uninstalled" >&2
 
 echo "Portable zip: $zip"
 echo "Installer:    $setup"
