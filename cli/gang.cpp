@@ -66,6 +66,7 @@ ExitStatus runGang(const CliOptions &opt, const QStringList &ports, const PortJo
             v.status = job(mine, &done);
             v.seconds = clock.nsecsElapsed() / 1e9;
             v.text = v.status == ExitOk ? done : takeFailures();
+            progressLine(portTag() + resultWord(v.status) + QStringLiteral(": ") + v.text, true);
         }));
         threads.back()->start();
     }
