@@ -37,9 +37,9 @@ QString resultWord(ExitStatus status)
     return QStringLiteral("interrupted");
 }
 
-QString serialNumberOf(const QString &port)
+QString serialNumberOf(const QString &port, const QList<QSerialPortInfo> &system)
 {
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+    for (const QSerialPortInfo &info : system) {
         if (info.portName() == port || info.systemLocation() == port)
             return info.serialNumber();
     }
@@ -66,7 +66,9 @@ ExitStatus runGang(const CliOptions &opt, const QStringList &ports, const PortJo
             v.status = job(mine, &done);
             v.seconds = clock.nsecsElapsed() / 1e9;
             v.text = v.status == ExitOk ? done : takeFailures();
-            progressLine(portTag() + resultWord(v.status) + QStringLiteral(": ") + v.text, true);
+            if (!opt.quiet)
+                progressLine(portTag() + resultWord(v.status) + QStringLiteral(": ") + v.text,
+                             true);
         }));
         threads.back()->start();
     }
@@ -79,11 +81,12 @@ ExitStatus runGang(const CliOptions &opt, const QStringList &ports, const PortJo
                               {QStringLiteral("RESULT")},
                               {QStringLiteral("TIME")},
                               {QStringLiteral("MESSAGE")}};
+    const QList<QSerialPortInfo> system = QSerialPortInfo::availablePorts();
     ExitStatus worst = ExitOk;
     int good = 0;
     for (int i = 0; i < ports.size(); ++i) {
         const Verdict &v = verdicts.at(i);
-        const QString serial = serialNumberOf(ports.at(i));
+        const QString serial = serialNumberOf(ports.at(i), system);
         columns[0] << ports.at(i);
         columns[1] << (serial.isEmpty() ? QStringLiteral("-") : serial);
         columns[2] << resultWord(v.status);
