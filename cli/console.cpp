@@ -9,6 +9,9 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004  // older MinGW headers lack it
+#endif
 #else
 #include <unistd.h>
 #endif
