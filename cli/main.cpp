@@ -52,11 +52,15 @@ struct Command
     ExitStatus (*prepare)(const CliOptions &opt, const QString &file, PortJob *job);
 };
 
+// clang-format off
 const Command kCommandTable[] = {
-    {"list", "list", 0, 0, nullptr},          {"version", "version", 0, 0, versionJob},
-    {"read", "read [FILE]", 0, 1, readJob},   {"write", "write FILE", 1, 1, writeJob},
+    {"list", "list", 0, 0, nullptr},
+    {"version", "version", 0, 0, versionJob},
+    {"read", "read [FILE]", 0, 1, readJob},
+    {"write", "write FILE", 1, 1, writeJob},
     {"flash", "flash IMAGE", 1, 1, flashJob},
 };
+// clang-format on
 
 bool toInt(const QString &text, int min, int max, int *out)
 {

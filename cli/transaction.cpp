@@ -58,9 +58,7 @@ ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)
         const Outcome outcome = attempt(frame, reply);
         if (outcome == Reply)
             return ExitOk;
-        if (outcome == PortError || tries == m_opt.retries)
-            return failure(outcome, body);
-        if (outcome == Interrupted)
+        if (outcome == PortError || outcome == Interrupted || tries == m_opt.retries)
             return failure(outcome, body);
         if (!m_opt.quiet) {
             message(QStringLiteral("%1, resending (%2 of %3)")
@@ -77,7 +75,6 @@ Transaction::Outcome Transaction::attempt(const QByteArray &frame, QByteArray *r
     if (const Outcome o = waitUntilClean(); o != Reply)
         return o;
     // Whatever waits now answers nothing we are about to ask: line noise.
-    m_guard.clear();
     discard(m_port.readAll());
     m_port.clear(QSerialPort::Input);
     m_port.clearError();
