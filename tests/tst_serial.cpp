@@ -37,7 +37,10 @@ public:
             [this] { serial.moveToThread(QObject::thread()); }, Qt::DirectConnection);
         connect(&serial, &Serial::dataReady, this,
                 [this](QByteArray b) { events << "data:" + b.toHex(); });
-        connect(&serial, &Serial::errorMsg, this, [this](QString e) { events << "error:" + e; });
+        connect(&serial, &Serial::errorMsg, this, [this](QString e) {
+            events << "error:" + e;
+            lastError.start();
+        });
         thread.start();
     }
     ~Link() override
@@ -47,6 +50,7 @@ public:
     }
 
     QStringList events;
+    QElapsedTimer lastError;
     Serial serial;
     QThread thread;
 
@@ -195,8 +199,7 @@ void TestSerial::lateReplyIsWaitedOut()
     QCOMPARE(m_dev->waitForBytes(kVersionFrame.size()), kVersionFrame);
     m_dev->consume();
     QTRY_COMPARE(m_link->events, QStringList{kNoReply});
-    QElapsedTimer t;
-    t.start();
+    const QElapsedTimer &t = m_link->lastError;
     emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
     QTest::qWait(100);
     m_dev->write(late);
