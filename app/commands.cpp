@@ -24,6 +24,7 @@ void MainWindow::sendRequest(int operation, quint32 address, const char *data, q
 void MainWindow::setBusy(bool busy)
 {
     m_busy = busy;
+    busy = isBusy();
     for (QAction *action : {ui->actionFirmwareVer, ui->actionUpdateFirmware, ui->actionSysParRead,
                             ui->actionSysParWrite, ui->actionHardwRead, ui->actionHardwWrite})
         action->setEnabled(!busy);
@@ -81,6 +82,12 @@ void MainWindow::serialDataReadySlot(QByteArray data)
     default:
         break;  // nothing awaited: a late or stray reply
     }
+}
+
+void MainWindow::serialLineSuspectSlot(bool suspect)
+{
+    m_lineSuspect = suspect;
+    setBusy(m_busy);
 }
 
 void MainWindow::serialErrorSlot(QString msg)

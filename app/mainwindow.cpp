@@ -31,6 +31,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_serial->moveToThread(&m_thread);
     connect(m_serial, &Serial::errorMsg, this, &MainWindow::serialErrorSlot);
     connect(m_serial, &Serial::dataReady, this, &MainWindow::serialDataReadySlot);
+    connect(m_serial, &Serial::lineSuspect, this, &MainWindow::serialLineSuspectSlot);
     connect(this, &MainWindow::serialSendBufSignal, m_serial, &Serial::putBuf);
     // The worker comes back to this thread as its own ends, so that deleting it here also
     // stops a reply timer still running from a request in flight at exit.

@@ -74,6 +74,7 @@ signals:
 public slots:
     void serialErrorSlot(QString msg);
     void serialDataReadySlot(QByteArray data);
+    void serialLineSuspectSlot(bool suspect);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -103,6 +104,7 @@ private:
     };
 
     void setBusy(bool busy);
+    bool isBusy() const { return m_busy || m_lineSuspect; }
     void handleVersionReply(const QByteArray &data);
     void handleChunkReply(const QByteArray &data);
     void endUpload();
@@ -134,5 +136,6 @@ private:
     QByteArray m_sysPar;
     QByteArray m_hardwPar;
     PortList m_portList;
-    bool m_busy = false;  // a request is out and its outcome has not arrived yet
+    bool m_busy = false;         // a request is out and its outcome has not arrived yet
+    bool m_lineSuspect = false;  // a late reply may still come: the next request must wait
 };

@@ -6,15 +6,20 @@ DevsimProcess::~DevsimProcess()
     m_process.waitForFinished(3000);
 }
 
-bool DevsimProcess::start(const QStringList &args)
+bool DevsimProcess::start(const QStringList &args, int devices)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(VELMOR4_DEVSIM), args);
     if (!m_process.waitForStarted(5000))
         return false;
-    while (!m_process.canReadLine())
-        if (!m_process.waitForReadyRead(5000))
+    while (m_paths.size() < devices) {
+        while (!m_process.canReadLine())
+            if (!m_process.waitForReadyRead(5000))
+                return false;
+        const QString path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        if (path.isEmpty())
             return false;
-    m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    return !m_path.isEmpty();
+        m_paths << path;
+    }
+    return true;
 }

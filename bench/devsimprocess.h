@@ -8,10 +8,13 @@ class DevsimProcess
 {
 public:
     ~DevsimProcess();
-    bool start(const QStringList &args = {});  // waits for the pty path on the first line
-    QString path() const { return m_path; }
+    // Waits for the terminals' paths, one a line; `devices` is what --devices asks for.
+    bool start(const QStringList &args = {}, int devices = 1);
+    QString path() const { return m_paths.value(0); }
+    QStringList paths() const { return m_paths; }
+    qint64 processId() const { return m_process.processId(); }
 
 private:
     QProcess m_process;
-    QString m_path;
+    QStringList m_paths;
 };

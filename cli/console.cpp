@@ -1,15 +1,72 @@
 #include "cli/console.h"
 
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTime>
+
 #include <cstdio>
 #ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004  // older MinGW headers lack it
+#endif
 #else
 #include <unistd.h>
 #endif
 
+namespace {
+
+constexpr int kRowWidth = 79;  // a wrapped row would break the count of lines to redraw
+
+QMutex g_lock;
+bool g_progressOpen = false;
+QStringList g_rows;  // the board: one progress line per port
+int g_drawn = 0;     // rows on the terminal below the cursor's line
+QFile g_trace;
+
+thread_local int t_row = -1;
+thread_local QString t_port;
+thread_local QStringList t_failures;
+
+bool boardOnTerminal()
+{
+    static const bool on = [] {
+        if (!stderrIsTerminal())
+            return false;
+#ifdef Q_OS_WIN
+        // Moving the cursor up needs the console's escape sequences, off by default.
+        const HANDLE h = GetStdHandle(STD_ERROR_HANDLE);
+        DWORD mode = 0;
+        return GetConsoleMode(h, &mode)
+            && SetConsoleMode(h, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+#else
+        return true;
+#endif
+    }();
+    return on;
+}
+
+// With g_lock held: the board again, from its first row.
+void redraw()
+{
+    QByteArray out;
+    if (g_drawn > 0)
+        out += "\r\x1b[" + QByteArray::number(g_drawn) + 'A';
+    for (const QString &row : g_rows)
+        out += "\r\x1b[2K" + row.left(kRowWidth).toLocal8Bit() + '\n';
+    g_drawn = g_rows.size();
+    std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
 void writeOut(const QByteArray &data)
 {
+    QMutexLocker lock(&g_lock);
 #ifdef Q_OS_WIN
     // Data as it is: "read > file" must give the same bytes as "read file", not CR LF lines.
     static const int binary = _setmode(_fileno(stdout), _O_BINARY);
@@ -19,26 +76,44 @@ void writeOut(const QByteArray &data)
     std::fflush(stdout);
 }
 
-namespace {
-bool g_progressOpen = false;
-}
-
 void note(const QString &text)
 {
+    QMutexLocker lock(&g_lock);
+    if (g_drawn > 0) {
+        // Above the board, which moves down a line.
+        std::fprintf(stderr, "\r\x1b[%dA\x1b[2K%s\n", g_drawn, qPrintable(text));
+        g_drawn = 0;
+        redraw();
+        return;
+    }
     std::fprintf(stderr, "%s%s\n", g_progressOpen ? "\n" : "", qPrintable(text));
+    std::fflush(stderr);
     g_progressOpen = false;
 }
 
 void progressLine(const QString &text, bool last)
 {
+    QMutexLocker lock(&g_lock);
+    if (t_row >= 0 && t_row < g_rows.size()) {
+        g_rows[t_row] = text;
+        if (boardOnTerminal())
+            redraw();
+        return;
+    }
     std::fprintf(stderr, "\r%s%s", qPrintable(text), last ? "\n" : "");
     std::fflush(stderr);
     g_progressOpen = !last;
 }
 
+void message(const QString &text)
+{
+    note(QStringLiteral("velmor4_cli: ") + portTag() + text);
+}
+
 ExitStatus fail(ExitStatus status, const QString &text)
 {
-    note(QStringLiteral("velmor4_cli: ") + text);
+    message(text);
+    t_failures << text;
     return status;
 }
 
@@ -55,4 +130,62 @@ QString hexAddress(quint32 address)
 {
     return QStringLiteral("0x")
         + QString::number(address, 16).toUpper().rightJustified(8, QLatin1Char('0'));
+}
+
+bool openTrace(const QString &target, QString *error)
+{
+    const bool toStderr = target == QLatin1String("-");
+    if (!toStderr)
+        g_trace.setFileName(target);
+    if (toStderr ? g_trace.open(stderr, QIODevice::WriteOnly)
+                 : g_trace.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return true;
+    *error = g_trace.errorString();
+    return false;
+}
+
+void traceFrame(const QString &port, const char *direction, const QByteArray &frame,
+                const char *remark)
+{
+    QMutexLocker lock(&g_lock);
+    if (!g_trace.isOpen())
+        return;
+    g_trace.write(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")).toLatin1()
+                  + port.toLocal8Bit() + ' ' + direction + ' ' + frame.toHex(' ') + remark + '\n');
+    g_trace.flush();
+}
+
+void startBoard(const QStringList &ports)
+{
+    QMutexLocker lock(&g_lock);
+    g_rows.clear();
+    for (const QString &port : ports)
+        g_rows << port + QStringLiteral(": opening");
+    if (boardOnTerminal())
+        redraw();
+}
+
+void endBoard()
+{
+    QMutexLocker lock(&g_lock);
+    g_rows.clear();
+    g_drawn = 0;
+}
+
+void speakFor(int row, const QString &port)
+{
+    t_row = row;
+    t_port = port;
+}
+
+QString portTag()
+{
+    return t_port.isEmpty() ? QString() : t_port + QStringLiteral(": ");
+}
+
+QString takeFailures()
+{
+    const QString text = t_failures.join(QStringLiteral("; "));
+    t_failures.clear();
+    return text;
 }

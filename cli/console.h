@@ -4,14 +4,32 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
-// Data goes to standard output; messages, progress and the trace to standard error.
+// Data goes to standard output; messages, progress and the trace to standard error. Every
+// function here may be called from any port's thread.
 void writeOut(const QByteArray &data);
 void note(const QString &text);
 // Replaces the progress line on a terminal; the next note starts on a line of its own, and
-// after the last update so does the next progress line.
+// after the last update so does the next progress line. On a board, replaces this thread's row.
 void progressLine(const QString &text, bool last);
-// Prints "velmor4_cli: text" and hands the status back, so a command can `return fail(...)`.
+// "velmor4_cli: text", with the port in front when the calling thread speaks for one.
+void message(const QString &text);
+// A message that explains a failure, also kept for the summary; hands the status back, so a
+// command can `return fail(...)`.
 ExitStatus fail(ExitStatus status, const QString &text);
 bool stderrIsTerminal();
 QString hexAddress(quint32 address);  // 0x0800F800
+
+// Every frame with a timestamp and its port, to a file or to standard error ("-").
+bool openTrace(const QString &target, QString *error);
+void traceFrame(const QString &port, const char *direction, const QByteArray &frame,
+                const char *remark = "");
+
+// Several ports at once: on a terminal one progress line per port, redrawn in place.
+void startBoard(const QStringList &ports);
+void endBoard();
+// The calling thread speaks for the port on that row from now on.
+void speakFor(int row, const QString &port);
+QString portTag();       // "ttyUSB0: " in a thread that speaks for a port, else empty
+QString takeFailures();  // this thread's failure messages, joined, and forgotten

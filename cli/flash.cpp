@@ -15,7 +15,7 @@ class Progress
 {
 public:
     Progress(const QString &label, int total, bool quiet)
-        : m_label(label)
+        : m_label(portTag() + label)
         , m_total(total)
         , m_quiet(quiet)
         , m_terminal(stderrIsTerminal())
@@ -78,23 +78,22 @@ QString imageError(ImageError error, const QString &fileName)
     }
 }
 
-}  // namespace
-
-ExitStatus flashImage(const CliOptions &opt, const QString &fileName)
+ExitStatus flash(const CliOptions &opt, const QByteArray &image, QString *done)
 {
-    QByteArray image;
-    const ImageError error = readFirmwareImage(fileName, &image);
-    if (error != ImageError::None)
-        return fail(ExitUsage, imageError(error, fileName));
-
     Transaction tx(opt);
     if (const ExitStatus s = tx.open())
         return s;
     const QVector<Chunk> chunks = planChunks(quint32(image.size()));
     Progress upload(QStringLiteral("flash"), image.size(), opt.quiet);
-    for (const Chunk &c : chunks) {
-        if (const ExitStatus s = tx.write(c.address, image.mid(int(c.offset), c.count)))
-            return s;
+    for (int i = 0; i < chunks.size(); ++i) {
+        const Chunk &c = chunks.at(i);
+        if (const ExitStatus s = tx.write(c.address, image.mid(int(c.offset), c.count))) {
+            return fail(s,
+                        QStringLiteral("stopped after %1 of %2 chunks: the firmware is "
+                                       "incomplete and must be written again")
+                            .arg(i)
+                            .arg(chunks.size()));
+        }
         upload.update(int(c.offset + c.count));
     }
     if (opt.verify) {
@@ -103,11 +102,21 @@ ExitStatus flashImage(const CliOptions &opt, const QString &fileName)
         if (const ExitStatus s = tx.verify(proto::kFirmwareBase, image, progress))
             return s;
     }
-    if (!opt.quiet) {
-        note(QStringLiteral("flashed %1 bytes in %2 chunks%3")
-                 .arg(image.size())
-                 .arg(chunks.size())
-                 .arg(opt.verify ? QStringLiteral(", verified") : QString()));
-    }
+    *done = QStringLiteral("flashed %1 bytes in %2 chunks%3")
+                .arg(image.size())
+                .arg(chunks.size())
+                .arg(opt.verify ? QStringLiteral(", verified") : QString());
+    return ExitOk;
+}
+
+}  // namespace
+
+ExitStatus flashJob(const CliOptions &, const QString &fileName, PortJob *job)
+{
+    QByteArray image;
+    const ImageError error = readFirmwareImage(fileName, &image);
+    if (error != ImageError::None)
+        return fail(ExitUsage, imageError(error, fileName));
+    *job = [image](const CliOptions &opt, QString *done) { return flash(opt, image, done); };
     return ExitOk;
 }

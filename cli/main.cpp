@@ -1,6 +1,7 @@
 // velmor4_cli: the device from the command line, for production lines and scripts.
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/interrupt.h"
 #include "link/protocol.h"
 
 #include <QCommandLineParser>
@@ -18,11 +19,17 @@ const char kCommands[]
       "                description, manufacturer, VID:PID (hex), USB serial number\n"
       "  version       the firmware version as \"major.minor\" (\"1.05\")\n"
       "  read [FILE]   both settings blocks as a settings file, to FILE (replaced only\n"
-      "                once complete) or to standard output\n"
+      "                once complete) or to standard output; with several ports FILE\n"
+      "                is a pattern where %p stands for the port (settings-%p.vlt)\n"
       "  write FILE    checks the whole FILE, writes the system block, then the hardware\n"
       "                block, then reads both back and compares (unless --no-verify)\n"
       "  flash IMAGE   uploads IMAGE (1 to 54272 bytes) in 1024-byte chunks from\n"
       "                0x08002400; --verify reads it back and compares\n"
+      "\n"
+      "Several ports (--port or --serial given more than once, or --ports all): the\n"
+      "command runs on all of them at once, with one progress line per port, and ends\n"
+      "with a table on standard output: port, USB serial number, result, time and the\n"
+      "message of a failure. The exit status is the worst port's.\n"
       "\n"
       "Exit status:\n"
       "  0  success, everything confirmed by the device\n"
@@ -31,7 +38,9 @@ const char kCommands[]
       "  2  bad usage or bad input: unknown command, no port, unreadable or invalid\n"
       "     settings file, empty or oversized image; nothing was sent\n"
       "  3  communication failure: the port cannot be opened, no reply, bad checksum\n"
-      "     (after the retries)\n";
+      "     (after the retries)\n"
+      "  130  interrupted (Ctrl+C, SIGTERM, console closed): nothing more was sent;\n"
+      "     flash says after how many chunks it stopped\n";
 
 struct Command
 {
@@ -39,17 +48,19 @@ struct Command
     const char *usage;
     int minArgs;
     int maxArgs;
-    ExitStatus (*run)(const CliOptions &opt, const QString &file);
+    // Checks the input; null for a command that talks to no device.
+    ExitStatus (*prepare)(const CliOptions &opt, const QString &file, PortJob *job);
 };
 
+// clang-format off
 const Command kCommandTable[] = {
-    {"list", "list", 0, 0, [](const CliOptions &, const QString &) { return listPorts(); }},
-    {"version", "version", 0, 0,
-     [](const CliOptions &opt, const QString &) { return showVersion(opt); }},
-    {"read", "read [FILE]", 0, 1, readSettings},
-    {"write", "write FILE", 1, 1, writeSettings},
-    {"flash", "flash IMAGE", 1, 1, flashImage},
+    {"list", "list", 0, 0, nullptr},
+    {"version", "version", 0, 0, versionJob},
+    {"read", "read [FILE]", 0, 1, readJob},
+    {"write", "write FILE", 1, 1, writeJob},
+    {"flash", "flash IMAGE", 1, 1, flashJob},
 };
+// clang-format on
 
 bool toInt(const QString &text, int min, int max, int *out)
 {
@@ -74,13 +85,18 @@ int main(int argc, char *argv[])
     const QCommandLineOption version = p.addVersionOption();
     const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
                                   QStringLiteral("The serial port: a system name (ttyUSB0, "
-                                                 "COM3) or a device path. Default: the "
+                                                 "COM3) or a device path; repeat it for "
+                                                 "several ports at once. Default: the "
                                                  "environment variable VELMOR4_PORT."),
                                   QStringLiteral("name"));
     const QCommandLineOption serial(QStringLiteral("serial"),
                                     QStringLiteral("Instead of --port: the port whose USB "
-                                                   "serial number is <number>."),
+                                                   "serial number is <number> (repeatable)."),
                                     QStringLiteral("number"));
+    const QCommandLineOption ports(QStringLiteral("ports"),
+                                   QStringLiteral("\"all\": every serial port the system "
+                                                  "lists, at once."),
+                                   QStringLiteral("all"));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("Reply timeout in milliseconds, from the "
                                                     "end of the request (default 3000)."),
@@ -102,7 +118,7 @@ int main(int argc, char *argv[])
                                    QStringLiteral("file"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("No progress and no success messages."));
-    p.addOptions({port, serial, timeout, retries, verify, noVerify, trace, quiet});
+    p.addOptions({port, serial, ports, timeout, retries, verify, noVerify, trace, quiet});
     p.addPositionalArgument(QStringLiteral("command"),
                             QStringLiteral("list, version, read, write or flash (below)."),
                             QStringLiteral("<command> [arguments]"));
@@ -120,9 +136,13 @@ int main(int argc, char *argv[])
     }
 
     CliOptions opt;
-    opt.serial = p.value(serial);
-    opt.port
-        = p.isSet(port) || p.isSet(serial) ? p.value(port) : qEnvironmentVariable("VELMOR4_PORT");
+    opt.serials = p.values(serial);
+    opt.ports = p.values(port);
+    opt.allPorts = p.isSet(ports);
+    if (!p.isSet(port) && !p.isSet(serial) && !p.isSet(ports)
+        && !qEnvironmentVariableIsEmpty("VELMOR4_PORT"))
+        opt.ports << qEnvironmentVariable("VELMOR4_PORT");
+    opt.gang = opt.allPorts || opt.ports.size() + opt.serials.size() > 1;
     opt.verify = p.isSet(verify);
     opt.noVerify = p.isSet(noVerify);
     opt.trace = p.value(trace);
@@ -133,6 +153,10 @@ int main(int argc, char *argv[])
         return fail(ExitUsage, QStringLiteral("--retries wants a number from 0 to 100"));
     if (p.isSet(port) && p.isSet(serial))
         return fail(ExitUsage, QStringLiteral("--port and --serial exclude each other"));
+    if (opt.allPorts && p.value(ports) != QLatin1String("all"))
+        return fail(ExitUsage, QStringLiteral("--ports takes \"all\" alone"));
+    if (opt.allPorts && (p.isSet(port) || p.isSet(serial)))
+        return fail(ExitUsage, QStringLiteral("--ports all excludes --port and --serial"));
     if (opt.verify && opt.noVerify)
         return fail(ExitUsage, QStringLiteral("--verify and --no-verify exclude each other"));
 
@@ -149,5 +173,31 @@ int main(int argc, char *argv[])
     const int count = args.size() - 1;
     if (count < command->minArgs || count > command->maxArgs)
         return fail(ExitUsage, QStringLiteral("usage: velmor4_cli [options] ") + command->usage);
-    return command->run(opt, args.value(1));
+    if (!command->prepare)
+        return listPorts();
+
+    // Every input is checked once, before any port is opened.
+    PortJob job;
+    QStringList names;
+    if (const ExitStatus s = command->prepare(opt, args.value(1), &job))
+        return s;
+    if (const ExitStatus s = choosePorts(opt, &names))
+        return s;
+    QString why;
+    if (!opt.trace.isEmpty() && !openTrace(opt.trace, &why))
+        return fail(ExitUsage,
+                    QStringLiteral("cannot write the trace to %1: %2").arg(opt.trace, why));
+    catchInterrupts();
+    ExitStatus status = ExitOk;
+    if (opt.gang) {
+        status = runGang(opt, names, job);
+    } else {
+        opt.port = names.first();
+        QString done;
+        status = job(opt, &done);
+        if (status == ExitOk && !opt.quiet && !done.isEmpty())
+            note(done);
+    }
+    interruptReported();
+    return status;
 }

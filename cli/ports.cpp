@@ -34,33 +34,44 @@ ExitStatus listPorts()
     return ExitOk;
 }
 
-ExitStatus choosePort(const CliOptions &opt, QString *portName)
+ExitStatus choosePorts(const CliOptions &opt, QStringList *ports)
 {
-    if (opt.serial.isEmpty()) {
-        if (opt.port.isEmpty()) {
-            return fail(ExitUsage,
-                        QStringLiteral("no port given: use --port NAME or "
-                                       "--serial NUMBER, or set VELMOR4_PORT"));
+    const QList<QSerialPortInfo> system = QSerialPortInfo::availablePorts();
+    QStringList names = opt.ports;
+    if (opt.allPorts) {
+        for (const QSerialPortInfo &info : system)
+            names << info.portName();
+        if (names.isEmpty())
+            return fail(ExitUsage, QStringLiteral("--ports all: the system lists no serial port"));
+    }
+    for (const QString &serial : opt.serials) {
+        QStringList matches;
+        for (const QSerialPortInfo &info : system) {
+            if (info.serialNumber() == serial)
+                matches << info.portName();
         }
-        *portName = opt.port;
-        return ExitOk;
+        if (matches.isEmpty()) {
+            return fail(ExitUsage,
+                        QStringLiteral("no port has the USB serial number %1 "
+                                       "(velmor4_cli list shows them)")
+                            .arg(serial));
+        }
+        if (matches.size() > 1) {
+            return fail(ExitUsage,
+                        QStringLiteral("several ports have the USB serial number %1: %2")
+                            .arg(serial, matches.join(QStringLiteral(", "))));
+        }
+        names << matches.first();
     }
-    QStringList matches;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        if (info.serialNumber() == opt.serial)
-            matches << info.portName();
-    }
-    if (matches.isEmpty()) {
+    if (names.isEmpty()) {
         return fail(ExitUsage,
-                    QStringLiteral("no port has the USB serial number %1 "
-                                   "(velmor4_cli list shows them)")
-                        .arg(opt.serial));
+                    QStringLiteral("no port given: use --port NAME, --serial NUMBER or "
+                                   "--ports all, or set VELMOR4_PORT"));
     }
-    if (matches.size() > 1) {
-        return fail(ExitUsage,
-                    QStringLiteral("several ports have the USB serial number %1: %2")
-                        .arg(opt.serial, matches.join(QStringLiteral(", "))));
+    for (int i = 0; i < names.size(); ++i) {
+        if (names.indexOf(names.at(i)) != i)
+            return fail(ExitUsage, QStringLiteral("port %1 is named twice").arg(names.at(i)));
     }
-    *portName = matches.first();
+    *ports = names;
     return ExitOk;
 }

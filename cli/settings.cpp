@@ -48,10 +48,11 @@ QString errorText(const SettingsFileError &error)
     return QStringLiteral("unknown key %1").arg(error.key);
 }
 
-}  // namespace
-
-ExitStatus readSettings(const CliOptions &opt, const QString &fileName)
+ExitStatus readSettings(const CliOptions &opt, const QString &pattern, QString *done)
 {
+    // Named after the port, so that every device of a gang leaves a file of its own.
+    const QString fileName
+        = QString(pattern).replace(QLatin1String("%p"), QFileInfo(opt.port).fileName());
     // Opened first, so that a file we could not write costs no device traffic; an earlier
     // content stays in place until the new one is complete.
     QSaveFile file(fileName);
@@ -77,10 +78,47 @@ ExitStatus readSettings(const CliOptions &opt, const QString &fileName)
         return fail(ExitUsage,
                     QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
     }
+    if (opt.gang)
+        *done = QStringLiteral("saved to %1").arg(fileName);
     return ExitOk;
 }
 
-ExitStatus writeSettings(const CliOptions &opt, const QString &fileName)
+ExitStatus writeSettings(const CliOptions &opt, const QByteArray &sys, const QByteArray &hardw,
+                         QString *done)
+{
+    Transaction tx(opt);
+    if (const ExitStatus s = tx.open())
+        return s;
+    if (const ExitStatus s = tx.write(proto::kSysParAddr, sys))
+        return s;
+    if (const ExitStatus s = tx.write(proto::kHardwParAddr, hardw))
+        return fail(s, QStringLiteral("the system block was written already"));
+    if (!opt.noVerify) {
+        if (const ExitStatus s = tx.verify(proto::kSysParAddr, sys))
+            return s;
+        if (const ExitStatus s = tx.verify(proto::kHardwParAddr, hardw))
+            return s;
+    }
+    *done = opt.noVerify ? QStringLiteral("written") : QStringLiteral("written and verified");
+    return ExitOk;
+}
+
+}  // namespace
+
+ExitStatus readJob(const CliOptions &opt, const QString &fileName, PortJob *job)
+{
+    if (opt.gang && !fileName.contains(QLatin1String("%p"))) {
+        return fail(ExitUsage,
+                    QStringLiteral("with several ports, read wants a file name with %p for "
+                                   "the port's name, like settings-%p.vlt"));
+    }
+    *job = [fileName](const CliOptions &o, QString *done) {
+        return readSettings(o, fileName, done);
+    };
+    return ExitOk;
+}
+
+ExitStatus writeJob(const CliOptions &, const QString &fileName, PortJob *job)
 {
     QByteArray text, sys, hardw;
     SettingsFileError error;
@@ -91,23 +129,8 @@ ExitStatus writeSettings(const CliOptions &opt, const QString &fileName)
             ExitUsage,
             QStringLiteral("%1 is not a valid settings file: %2").arg(fileName, errorText(error)));
     }
-
-    Transaction tx(opt);
-    if (const ExitStatus s = tx.open())
-        return s;
-    if (const ExitStatus s = tx.write(proto::kSysParAddr, sys))
-        return s;
-    if (const ExitStatus s = tx.write(proto::kHardwParAddr, hardw)) {
-        note(QStringLiteral("velmor4_cli: the system block was written already"));
-        return s;
-    }
-    if (!opt.noVerify) {
-        if (const ExitStatus s = tx.verify(proto::kSysParAddr, sys))
-            return s;
-        if (const ExitStatus s = tx.verify(proto::kHardwParAddr, hardw))
-            return s;
-    }
-    if (!opt.quiet)
-        note(opt.noVerify ? QStringLiteral("written") : QStringLiteral("written and verified"));
+    *job = [sys, hardw](const CliOptions &o, QString *done) {
+        return writeSettings(o, sys, hardw, done);
+    };
     return ExitOk;
 }

@@ -1,16 +1,17 @@
 #include "cli/transaction.h"
 
 #include "cli/console.h"
+#include "cli/interrupt.h"
 #include "link/porterror.h"
 #include "link/protocol.h"
 #include "link/request.h"
 
 #include <QDeadlineTimer>
-#include <QTime>
 
 namespace {
 
 constexpr int kBaud = 9600;
+constexpr int kPollMs = 50;  // how soon an interrupt is noticed while a reply is awaited
 
 // How long the line takes to carry n bytes (10 bits each): the reply cannot start before.
 int lineTimeMs(int n)
@@ -32,24 +33,13 @@ QString describeRequest(const QByteArray &body)
 
 Transaction::Transaction(const CliOptions &opt)
     : m_opt(opt)
+    , m_portName(opt.port)
 {
+    m_clock.start();
 }
 
 ExitStatus Transaction::open()
 {
-    if (const ExitStatus s = choosePort(m_opt, &m_portName))
-        return s;
-    if (!m_opt.trace.isEmpty()) {
-        const bool toStderr = m_opt.trace == QLatin1String("-");
-        if (!toStderr)
-            m_trace.setFileName(m_opt.trace);
-        if (!(toStderr ? m_trace.open(stderr, QIODevice::WriteOnly)
-                       : m_trace.open(QIODevice::WriteOnly | QIODevice::Truncate))) {
-            return fail(ExitUsage,
-                        QStringLiteral("cannot write the trace to %1: %2")
-                            .arg(m_opt.trace, m_trace.errorString()));
-        }
-    }
     m_port.setPortName(m_portName);
     m_port.setBaudRate(kBaud);
     m_port.setDataBits(QSerialPort::Data8);
@@ -68,25 +58,29 @@ ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)
         const Outcome outcome = attempt(frame, reply);
         if (outcome == Reply)
             return ExitOk;
-        if (outcome == PortError || tries == m_opt.retries)
+        if (outcome == PortError || outcome == Interrupted || tries == m_opt.retries)
             return failure(outcome, body);
         if (!m_opt.quiet) {
-            note(QStringLiteral("velmor4_cli: %1, resending (%2 of %3)")
-                     .arg(outcome == NoReply ? QStringLiteral("no reply")
-                                             : QStringLiteral("bad checksum"))
-                     .arg(tries + 1)
-                     .arg(m_opt.retries));
+            message(QStringLiteral("%1, resending (%2 of %3)")
+                        .arg(outcome == NoReply ? QStringLiteral("no reply")
+                                                : QStringLiteral("bad checksum"))
+                        .arg(tries + 1)
+                        .arg(m_opt.retries));
         }
     }
 }
 
 Transaction::Outcome Transaction::attempt(const QByteArray &frame, QByteArray *reply)
 {
-    // Whatever waits now answers nothing we are about to ask: a late reply, line noise.
-    m_port.readAll();
+    if (const Outcome o = waitUntilClean(); o != Reply)
+        return o;
+    // Whatever waits now answers nothing we are about to ask: line noise.
+    discard(m_port.readAll());
     m_port.clear(QSerialPort::Input);
     m_port.clearError();
     m_parser.reset();
+    if (interrupted())
+        return Interrupted;
 
     const QDeadlineTimer deadline(lineTimeMs(frame.size()) + m_opt.timeoutMs);
     trace("TX", frame);
@@ -102,29 +96,73 @@ Transaction::Outcome Transaction::attempt(const QByteArray &frame, QByteArray *r
     }
     for (;;) {
         const QByteArray bytes = m_port.readAll();
-        for (char c : bytes) {
-            switch (m_parser.feed(quint8(c))) {
+        for (int i = 0; i < bytes.size(); ++i) {
+            switch (m_parser.feed(quint8(bytes.at(i)))) {
             case FrameParser::Frame:
                 *reply = m_parser.payload();
                 trace("RX", encodeFrame(*reply));
                 return Reply;
             case FrameParser::BadChecksum: {
                 QByteArray received = encodeFrame(m_parser.payload());
-                received[received.size() - 1] = c;
+                received[received.size() - 1] = bytes.at(i);
                 trace("RX", received, " (bad checksum)");
+                m_guard.suspect(m_clock.elapsed(), m_opt.timeoutMs, true);
+                discard(bytes.mid(i + 1));
                 return BadChecksum;
             }
             case FrameParser::NeedMore:
                 break;
             }
         }
-        if (!m_port.waitForReadyRead(int(deadline.remainingTime()))) {
-            const QSerialPort::SerialPortError error = m_port.error();
-            return error == QSerialPort::TimeoutError || error == QSerialPort::NoError
-                ? NoReply
-                : portError();
+        if (deadline.hasExpired()) {
+            m_guard.suspect(m_clock.elapsed(), m_opt.timeoutMs, false);
+            return NoReply;
         }
+        Outcome outcome;
+        if (!waitForBytes(int(deadline.remainingTime()), &outcome))
+            return outcome;
     }
+}
+
+// The reply to a failed request may still be on its way; nothing that comes meanwhile is
+// taken for anything.
+Transaction::Outcome Transaction::waitUntilClean()
+{
+    for (;;) {
+        discard(m_port.readAll());
+        const int quiet = m_guard.quietNeeded(m_clock.elapsed());
+        if (quiet == 0)
+            return Reply;
+        Outcome outcome;
+        if (!waitForBytes(quiet, &outcome))
+            return outcome;
+    }
+}
+
+bool Transaction::waitForBytes(int ms, Outcome *outcome)
+{
+    if (interrupted()) {
+        *outcome = Interrupted;
+        return false;
+    }
+    if (m_port.waitForReadyRead(qBound(0, ms, kPollMs)))
+        return true;
+    const QSerialPort::SerialPortError error = m_port.error();
+    if (error == QSerialPort::TimeoutError || error == QSerialPort::NoError) {
+        m_port.clearError();
+        return true;
+    }
+    m_portError = error;
+    *outcome = PortError;
+    return false;
+}
+
+void Transaction::discard(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    m_guard.discard(bytes, m_clock.elapsed());
+    trace("RX", bytes, " (discarded: answers no request)");
 }
 
 // The one place where a failed request becomes a message and an exit status.
@@ -143,6 +181,10 @@ ExitStatus Transaction::failure(Outcome outcome, const QByteArray &body)
         return fail(ExitLink,
                     QStringLiteral("reply with a bad checksum from the device on %1 (%2%3)")
                         .arg(m_portName, describeRequest(body), tries));
+    case Interrupted:
+        return fail(ExitInterrupted,
+                    QStringLiteral("interrupted during the %1; nothing more was sent")
+                        .arg(describeRequest(body)));
     default:
         return portFailure(m_portError);
     }
@@ -220,9 +262,5 @@ ExitStatus Transaction::verify(quint32 address, const QByteArray &expected,
 
 void Transaction::trace(const char *direction, const QByteArray &frame, const char *remark)
 {
-    if (!m_trace.isOpen())
-        return;
-    m_trace.write(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")).toLatin1()
-                  + direction + ' ' + frame.toHex(' ') + remark + '\n');
-    m_trace.flush();
+    traceFrame(m_portName, direction, frame, remark);
 }

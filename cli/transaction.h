@@ -2,21 +2,22 @@
 
 #include "cli/commands.h"
 #include "link/frame.h"
+#include "link/lineguard.h"
 
-#include <QFile>
+#include <QElapsedTimer>
 #include <QSerialPort>
 
 #include <functional>
 
 // The port, kept open for the whole command, and one request at a time on it: each request
-// ends in its reply or in one failure, whose message is out by the time a call returns.
+// ends in its reply or in one failure, whose message is out by the time a call returns. A
+// request that lost its reply leaves the line suspect, and the next one waits till it is clean.
 class Transaction
 {
 public:
     explicit Transaction(const CliOptions &opt);
 
-    // Chooses the port, opens the trace and then the port.
-    ExitStatus open();
+    ExitStatus open();  // the port named in the options
 
     ExitStatus exchange(const QByteArray &body, QByteArray *reply);
     // A read whose reply holds exactly count bytes (at most one request's worth).
@@ -28,9 +29,13 @@ public:
                       const std::function<void(int)> &progress = {});
 
 private:
-    enum Outcome { Reply, NoReply, BadChecksum, PortError };
+    enum Outcome { Reply, NoReply, BadChecksum, PortError, Interrupted };
 
     Outcome attempt(const QByteArray &frame, QByteArray *reply);
+    Outcome waitUntilClean();
+    // Waits up to ms for bytes; false with the outcome when the wait must end the request.
+    bool waitForBytes(int ms, Outcome *outcome);
+    void discard(const QByteArray &bytes);
     ExitStatus failure(Outcome outcome, const QByteArray &body);
     ExitStatus portFailure(QSerialPort::SerialPortError error);
     void trace(const char *direction, const QByteArray &frame, const char *remark = "");
@@ -39,6 +44,7 @@ private:
     QString m_portName;
     QSerialPort m_port;
     QSerialPort::SerialPortError m_portError = QSerialPort::NoError;
-    QFile m_trace;
     FrameParser m_parser;
+    LineGuard m_guard;
+    QElapsedTimer m_clock;
 };

@@ -5,7 +5,9 @@
 #include "cli/transaction.h"
 #include "link/protocol.h"
 
-ExitStatus showVersion(const CliOptions &opt)
+namespace {
+
+ExitStatus showVersion(const CliOptions &opt, QString *done)
 {
     Transaction tx(opt);
     QByteArray record;
@@ -19,6 +21,17 @@ ExitStatus showVersion(const CliOptions &opt)
                     QStringLiteral("unknown device: version record %1")
                         .arg(QString::fromLatin1(record.toHex(' '))));
     }
-    writeOut(version.toLatin1() + '\n');
+    if (opt.gang)
+        *done = version;
+    else
+        writeOut(version.toLatin1() + '\n');
+    return ExitOk;
+}
+
+}  // namespace
+
+ExitStatus versionJob(const CliOptions &, const QString &, PortJob *job)
+{
+    *job = showVersion;
     return ExitOk;
 }

@@ -13,10 +13,14 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
+
+constexpr int kMaxDevices = 256;
 
 int g_signalFds[2] = {-1, -1};
 
@@ -42,7 +46,8 @@ bool catchSignals()
 
 const char kDescription[]
     = "Plays the Velmor4 line-switching device on a pseudo-terminal.\n"
-      "The first line on standard output is the terminal to open in the program.\n"
+      "The first line on standard output is the terminal to open in the program;\n"
+      "with --devices N, N lines, one terminal per device.\n"
       "\n"
       "Memory: version record 0x08002000 (4 bytes: 0, version byte, minor, major;\n"
       "read-only), firmware 0x08002400..0x0800F7FF (erased to FF), system block\n"
@@ -62,7 +67,11 @@ const char kDescription[]
       "Firmware dump: the firmware region up to the highest byte written or differing\n"
       "from FF, rewritten after every stored write and at exit.\n"
       "\n"
-      "Fault numbers count requests from 1 (writes alone for --refuse-write).";
+      "Fault numbers count requests from 1 (writes alone for --refuse-write).\n"
+      "\n"
+      "Several devices (--devices N): each has its own terminal, memory and state;\n"
+      "the options apply to every one of them. --link, --state and --dump-firmware\n"
+      "then need %n in their path, replaced by the device's number from 1 to N.";
 
 bool toInt(const QCommandLineParser &p, const QString &name, int min, int max, int *out)
 {
@@ -113,6 +122,9 @@ int main(int argc, char *argv[])
     p.setApplicationDescription(QString::fromLatin1(kDescription));
     p.addHelpOption();
     const QList<QCommandLineOption> options = {
+        {QStringLiteral("devices"),
+         QStringLiteral("Play <n> devices, each on a terminal of its own (default 1)."),
+         QStringLiteral("n")},
         {QStringLiteral("link"),
          QStringLiteral("Also reach the terminal through a symlink "
                         "named <path>, removed at exit."),
@@ -167,8 +179,9 @@ int main(int argc, char *argv[])
     }
 
     SimOptions opts;
-    int minor = opts.minor, major = opts.major;
-    const bool numbersOk = toInt(p, QStringLiteral("minor"), 0, 255, &minor)
+    int minor = opts.minor, major = opts.major, devices = 1;
+    const bool numbersOk = toInt(p, QStringLiteral("devices"), 1, kMaxDevices, &devices)
+        && toInt(p, QStringLiteral("minor"), 0, 255, &minor)
         && toInt(p, QStringLiteral("major"), 0, 255, &major)
         && toInt(p, QStringLiteral("no-reply"), 0, INT_MAX, &opts.noReplyTo)
         && toInt(p, QStringLiteral("corrupt"), 0, INT_MAX, &opts.corruptReplyTo)
@@ -197,8 +210,21 @@ int main(int argc, char *argv[])
     }
     opts.bytewise = p.isSet(QStringLiteral("bytewise"));
     opts.verbose = p.isSet(QStringLiteral("verbose"));
-    opts.statePath = p.value(QStringLiteral("state"));
-    opts.firmwareDump = p.value(QStringLiteral("dump-firmware"));
+    // One device keeps its paths as given; several need %n to tell their files apart.
+    const auto numbered = [&](const QString &option, int n) {
+        const QString path = p.value(option);
+        return p.isSet(QStringLiteral("devices"))
+            ? QString(path).replace(QLatin1String("%n"), QString::number(n))
+            : path;
+    };
+    for (const char *name : {"link", "state", "dump-firmware"}) {
+        const QString option = QLatin1String(name);
+        if (devices > 1 && p.isSet(option) && !p.value(option).contains(QLatin1String("%n"))) {
+            std::fprintf(stderr, "velmor4_devsim: with --devices, --%s needs %%n in its path\n",
+                         name);
+            return 2;
+        }
+    }
 
     if (!catchSignals()) {
         std::perror("velmor4_devsim: socketpair");
@@ -211,16 +237,38 @@ int main(int argc, char *argv[])
             QCoreApplication::quit();
     });
 
-    Simulator sim(opts);
-    if (!sim.start()) {
-        std::fprintf(stderr, "velmor4_devsim: %s\n", qPrintable(sim.errorString()));
-        return 1;
-    }
-    QObject::connect(&sim, &Simulator::disconnected, &app, &QCoreApplication::quit);
+    std::vector<std::unique_ptr<Simulator>> sims;
+    QStringList links;  // the ones we made, one per device or none
+    int serving = devices;
+    const auto cleanUp = [&] {
+        bool saved = true;
+        for (size_t i = 0; i < sims.size(); ++i) {
+            sims[i]->stop();
+            saved = sims[i]->saveFiles() && saved;
+            if (i < size_t(links.size()) && pointsTo(links.at(int(i)), sims[i]->slavePath()))
+                ::unlink(QFile::encodeName(links.at(int(i))).constData());
+        }
+        return saved;
+    };
+    for (int n = 1; n <= devices; ++n) {
+        opts.statePath = numbered(QStringLiteral("state"), n);
+        opts.firmwareDump = numbered(QStringLiteral("dump-firmware"), n);
+        sims.push_back(std::make_unique<Simulator>(opts));
+        Simulator &sim = *sims.back();
+        if (!sim.start()) {
+            std::fprintf(stderr, "velmor4_devsim: %s\n", qPrintable(sim.errorString()));
+            cleanUp();
+            return 1;
+        }
+        // The run ends when the last device has closed its line.
+        QObject::connect(&sim, &Simulator::disconnected, &app, [&serving] {
+            if (--serving == 0)
+                QCoreApplication::quit();
+        });
 
-    const QString link = p.value(QStringLiteral("link"));
-    bool linked = false;
-    if (!link.isEmpty()) {
+        const QString link = numbered(QStringLiteral("link"), n);
+        if (link.isEmpty())
+            continue;
         const QFileInfo old(link);
         // Replace a stale link of an earlier run, never a real file.
         if (old.isSymLink())
@@ -230,20 +278,18 @@ int main(int argc, char *argv[])
             != 0) {
             std::fprintf(stderr, "velmor4_devsim: cannot create the link %s: %s\n",
                          qPrintable(link), std::strerror(errno));
+            cleanUp();
             return 1;
         }
-        linked = true;
+        links << link;
     }
 
-    // Scripts read this line to learn where to connect, so the link must already exist.
-    std::printf("%s\n", qPrintable(sim.slavePath()));
+    // Scripts read these lines to learn where to connect, so the links must already exist.
+    for (const std::unique_ptr<Simulator> &sim : sims)
+        std::printf("%s\n", qPrintable(sim->slavePath()));
     std::fflush(stdout);
 
     const int rc = app.exec();
-
-    sim.stop();
-    const bool saved = sim.saveFiles();
-    if (linked && pointsTo(link, sim.slavePath()))
-        ::unlink(QFile::encodeName(link).constData());
+    const bool saved = cleanUp();
     return rc != 0 ? rc : (saved ? 0 : 1);
 }

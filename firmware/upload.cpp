@@ -18,7 +18,7 @@ const char kFirmwareDirKey[] = "FirmwareDir";
 
 void MainWindow::actionFirmwareVer_Click()
 {
-    if (m_busy)
+    if (isBusy())
         return;
     m_pendingOperation = PendingVersion;
     sendRequest(proto::kOpRead, proto::kVersionAddr, nullptr, proto::kVersionSize);
@@ -35,7 +35,7 @@ void MainWindow::handleVersionReply(const QByteArray &data)
 
 void MainWindow::actionUpdateFirmware_Click()
 {
-    if (m_busy)
+    if (isBusy())
         return;
     if (!askConfirmation(QLatin1String(kAppTitle),
                          QStringLiteral("Обновить прошивку?\nВнимание!!! Не отключайте питание "

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "link/frame.h"
+#include "link/lineguard.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -11,7 +14,9 @@ class QTimer;
 
 // Owns the port and carries out one request/reply transaction at a time. Lives on its own
 // thread; the window reaches it only through queued signals. Every request ends in exactly one
-// dataReady or one errorMsg, after which the port is closed.
+// dataReady or one errorMsg, after which the port is closed. A request that failed for want of
+// its reply leaves the line suspect: the port stays open and the next request waits until the
+// line is clean, announced by lineSuspect(true) before the errorMsg and lineSuspect(false).
 class Serial : public QObject
 {
     Q_OBJECT
@@ -22,6 +27,7 @@ public:
 signals:
     void dataReady(QByteArray buf);
     void errorMsg(QString error);
+    void lineSuspect(bool suspect);
 
 public slots:
     void putBuf(QString portName, QByteArray data, int timeout);
@@ -30,6 +36,7 @@ public slots:
 private slots:
     void getData();
     void timeoutHandle();
+    void checkLine();
 
 private:
     bool openPort(const QString &portName);
@@ -37,10 +44,23 @@ private:
     void portError(QSerialPort::SerialPortError error);
     QString failureText(QSerialPort::SerialPortError error) const;
     void finish();
+    void failRequest(const QString &text, bool frameSeen);
+    void endSuspicion();
 
     QTimer *m_replyTimer;
+    QTimer *m_quietTimer;
     QSerialPort *m_port;
     FrameParser m_parser;
     QString m_requestedPort;
     bool m_active = false;  // a request is out and its outcome not yet reported
+    int m_timeout = 0;
+    LineGuard m_guard;
+    QElapsedTimer m_clock;
+    struct Deferred
+    {
+        QString portName;
+        QByteArray data;
+        int timeout;
+    };
+    QList<Deferred> m_deferred;  // a request that came while the line was suspect
 };

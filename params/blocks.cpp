@@ -75,7 +75,7 @@ bool MainWindow::setHardwParBlock(const QByteArray &block)
 
 void MainWindow::actionSysParRead_Click()
 {
-    if (m_busy)
+    if (isBusy())
         return;
     m_pendingOperation = PendingSysRead;
     sendRequest(proto::kOpRead, proto::kSysParAddr, nullptr, proto::kSysParSize);
@@ -83,7 +83,7 @@ void MainWindow::actionSysParRead_Click()
 
 void MainWindow::actionSysParWrite_Click()
 {
-    if (m_busy)
+    if (isBusy())
         return;
     if (!askConfirmation(QLatin1String(kAppTitle), QString::fromUtf8(kWriteSysQuestion)))
         return;
@@ -95,7 +95,7 @@ void MainWindow::actionSysParWrite_Click()
 
 void MainWindow::actionHardwParRead_Click()
 {
-    if (m_busy)
+    if (isBusy())
         return;
     m_pendingOperation = PendingHardwRead;
     sendRequest(proto::kOpRead, proto::kHardwParAddr, nullptr, proto::kHardwParSize);
@@ -103,7 +103,7 @@ void MainWindow::actionHardwParRead_Click()
 
 void MainWindow::actionHardwParWrite_Click()
 {
-    if (m_busy)
+    if (isBusy())
         return;
     if (!askConfirmation(QLatin1String(kAppTitle), QString::fromUtf8(kWriteHardwQuestion)))
         return;

@@ -9,8 +9,10 @@
 
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 #include <sys/stat.h>
+#include <vector>
 
 Q_DECLARE_METATYPE(SimOptions)
 
@@ -18,10 +20,10 @@ namespace {
 
 const quint32 kFw = proto::kFirmwareBase, kSys = proto::kSysParAddr, kHw = proto::kHardwParAddr;
 const int kSettingsSpan = int(kHw + proto::kHardwParSize - kSys);  // both blocks, gap between
-const char kPty[] = "pty";                   // stands for the simulator's terminal in the tables
+const char kPty[] = "pty";                   // stands for a simulator's terminal in the tables
 const char kMissing[] = "/nonexistent/tty";  // a port that is not there
 const QString kDosDevices = qEnvironmentVariable("VELMOR4_DOSDEVICES");
-const QString kComPort = QStringLiteral("COM40"), kMissingCom = QStringLiteral("COM199");
+const QString kMissingCom = QStringLiteral("COM199");
 
 struct Run
 {
@@ -51,9 +53,11 @@ QByteArray goodBlock(QByteArray block, const QVector<ParamField> &fields)
 const QByteArray kSysBlock = goodBlock(Device::factorySystemBlock(), sysParFields());
 const QByteArray kHardwBlock = goodBlock(Device::factoryHardwareBlock(), hardwParFields());
 
-SimOptions faults(int noReply, int corrupt, int refuseWrite, quint8 versionByte = 0x65)
+SimOptions faults(int noReply, int corrupt, int refuseWrite, quint8 versionByte = 0x65,
+                  int delayMs = 0)
 {
     SimOptions o;
+    o.delayMs = delayMs;
     o.noReplyTo = noReply;
     o.corruptReplyTo = corrupt;
     o.refuseWrite = refuseWrite;
@@ -74,12 +78,16 @@ private slots:
     void commands();
 
 private:
-    void startSim(const SimOptions &opts = {});
-    Run run(const QStringList &args, const QString &port = QLatin1String(kPty));
-    QString devicePort() const;
+    void startSim(const SimOptions &opts = {}, int count = 1);
+    // One port: in VELMOR4_PORT; several: one --port each. With interruptAt, SIGINT goes to
+    // the program once the last simulator has that many requests.
+    Run run(const QStringList &args, const QString &ports = QLatin1String(kPty),
+            int interruptAt = 0);
+    QString devicePort(size_t sim) const;
     void put(const QString &name, const QByteArray &content);
 
-    std::unique_ptr<Simulator> m_sim;
+    std::vector<std::unique_ptr<Simulator>> m_sims;
+    Simulator *m_sim = nullptr;  // the first
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -98,38 +106,57 @@ void TestCli::init()
     QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("fifo"))), 0600), 0);
 }
 
-void TestCli::startSim(const SimOptions &opts)
+// The faults are the last simulator's; the others play healthy devices.
+void TestCli::startSim(const SimOptions &opts, int count)
 {
-    m_sim = std::make_unique<Simulator>(opts);
-    QVERIFY2(m_sim->start(), qPrintable(m_sim->errorString()));
-    if (!kDosDevices.isEmpty()) {
-        const QString link = kDosDevices + QLatin1Char('/') + kComPort.toLower();
-        QFile::remove(link);
-        QVERIFY(QFile::link(m_sim->slavePath(), link));
+    m_sims.clear();
+    for (int i = 0; i < count; ++i) {
+        m_sims.push_back(std::make_unique<Simulator>(i == count - 1 ? opts : SimOptions()));
+        QVERIFY2(m_sims.back()->start(), qPrintable(m_sims.back()->errorString()));
+        if (!kDosDevices.isEmpty()) {
+            const QString link = kDosDevices + QLatin1Char('/') + devicePort(size_t(i)).toLower();
+            QFile::remove(link);
+            QVERIFY(QFile::link(m_sims.back()->slavePath(), link));
+        }
     }
+    m_sim = m_sims.front().get();
 }
 
-QString TestCli::devicePort() const
+// Under Wine the simulators are COM40, COM41 and so on.
+QString TestCli::devicePort(size_t sim) const
 {
-    return kDosDevices.isEmpty() ? m_sim->slavePath() : kComPort;
+    return kDosDevices.isEmpty() ? m_sims.at(sim)->slavePath()
+                                 : QStringLiteral("COM%1").arg(40 + sim);
 }
 
 // The simulator answers from this thread's event loop, so the wait must keep it running.
-Run TestCli::run(const QStringList &args, const QString &port)
+Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("VELMOR4_PORT"));
-    if (!port.isEmpty())
-        env.insert(QStringLiteral("VELMOR4_PORT"), port == kPty ? devicePort() : port);
+    QStringList names, portArgs;
+    size_t sim = 0;
+    for (const QString &port : ports.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        names << (port == kPty ? devicePort(sim++) : port);
+        portArgs << QStringLiteral("-p") << names.last();
+    }
+    if (names.size() == 1)
+        env.insert(QStringLiteral("VELMOR4_PORT"), names.first());
     p.setProcessEnvironment(env);
+    if (interruptAt > 0) {
+        connect(m_sims.back().get(), &Simulator::requestHandled, &p, [&] {
+            if (m_sims.back()->requestCount() == interruptAt && p.processId() > 0)
+                ::kill(pid_t(p.processId()), SIGINT);
+        });
+    }
     p.setWorkingDirectory(m_dir->path());
     QEventLoop loop;
     connect(&p, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
             &QEventLoop::quit);
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     QString program = qEnvironmentVariable("VELMOR4_CLI", QStringLiteral(VELMOR4_CLI));
-    QStringList arguments = args;
+    QStringList arguments = (names.size() > 1 ? portArgs : QStringList()) + args;
     if (qEnvironmentVariableIsSet("VELMOR4_CLI_EMULATOR")) {
         arguments.prepend(program);
         program = qEnvironmentVariable("VELMOR4_CLI_EMULATOR");
@@ -188,8 +215,8 @@ void TestCli::commands_data()
     const SimOptions ok;
     QTest::newRow("write, verified")
         << ok << pty << "write good.vlt" << 0 << kSys << written << 4 << "verified";
-    // The trace: every frame, timestamped, as hex.
-    const QString time = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3}");
+    // The trace: every frame, timestamped, with its port, as hex.
+    const QString time = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\S+");
     QTest::newRow("trace") << ok << pty << "--trace - version" << 0 << kSys << factory << 1
                            << time + " TX 55 aa 08 00 04 00 20 00 08 04 00 00 30\r?\n" + time
             + " RX 55 aa 04 00 00 65 05 01 6b\r?\n";
@@ -201,9 +228,33 @@ void TestCli::commands_data()
     QTest::newRow("lost write ack, resent")
         << faults(1, 0, 0) << pty << retry + "--no-verify write good.vlt" << 0 << kSys << written
         << 3 << "written";
+    const QByteArray twoChunks = image.left(2048) + QByteArray(2052, '\xFF') + erased;
     QTest::newRow("third chunk refused")
-        << faults(0, 0, 3) << pty << "flash fw.bin" << 1 << kFw
-        << image.left(2048) + QByteArray(2052, '\xFF') + erased << 3 << "0x08002C00";
+        << faults(0, 0, 3) << pty << "flash fw.bin" << 1 << kFw << twoChunks << 3
+        << "0x08002C00\r?\n.*after 2 of 4 chunks";
+    // Ctrl+C while the reply to the third chunk is awaited: nothing more goes out.
+    QTest::newRow("interrupted")
+        << faults(3, 0, 0) << pty << "flash fw.bin" << 130 << kFw
+        << image.left(3072) + QByteArray(1028, '\xFF') + erased << 3
+        << "after 2 of 4 chunks: the firmware is incomplete and must be written again";
+    // Answered 100 ms after the timeout: each late reply is waited out, never taken for the
+    // resend's, and no later request goes out.
+    QTest::newRow("late replies") << faults(0, 0, 0, 0x65, 450) << pty
+                                  << "--timeout 300 --retries 2 write good.vlt" << 3 << kSys
+                                  << kSysBlock + factory.mid(proto::kSysParSize) << 3
+                                  << "no reply.*3 attempts";
+    // Several ports at once: one verdict each, the worst one's status.
+    const QString pty2 = QStringLiteral("pty pty"),
+                  oneOk = QStringLiteral("[^\n]*\n1 of 2 ports ok");
+    QTest::newRow("gang, one refuses a chunk")
+        << faults(0, 0, 3) << pty2 << "flash fw.bin" << 1 << kFw << image + erased << 4
+        << "device +[^\n]*refused[^\n]*; stopped after 2 of 4 chunks" + oneOk;
+    QTest::newRow("gang, one port missing") << ok << "pty /nonexistent/tty"
+                                            << "flash --verify fw.bin" << 3 << kFw << image + erased
+                                            << 8 << "/nonexistent/tty +- +link" + oneOk;
+    QTest::newRow("gang, one interrupted")
+        << faults(3, 0, 0, 0x65, 100) << pty2 << "flash fw.bin" << 130 << kFw << image + erased << 4
+        << "interrupted +[^\n]*after 2 of 4 chunks" + oneOk;
     QTest::newRow("foreign device")
         << faults(0, 0, 0, 0x66) << pty << "version" << 1 << kFw << untouched << 1 << "00 66 05 01";
     QTest::newRow("unknown command")
@@ -235,14 +286,14 @@ void TestCli::commands()
     if (!kDosDevices.isEmpty()) {
         if (args.contains(QLatin1String("fifo")))
             QSKIP("Windows has no FIFOs");
-        args.replace(QLatin1String(kMissing), kMissingCom);
-        message.replace(QLatin1String(kMissing), kMissingCom);
+        for (QString *text : {&port, &args, &message})
+            text->replace(QLatin1String(kMissing), kMissingCom);
     }
-    startSim(opts);
-    const Run r = run(cmd(qPrintable(args)), port);
+    startSim(opts, qMax(1, int(port.count(kPty))));
+    const Run r = run(cmd(qPrintable(args)), port, code == 130 ? opts.noReplyTo : 0);
     QCOMPARE(r.code, code);
-    QVERIFY2(QString::fromUtf8(r.out + r.err).contains(QRegularExpression(message)), r.err);
-    if (code != 0)
+    QVERIFY2(QString::fromUtf8(r.out + r.err).contains(QRegularExpression(message)), r.out + r.err);
+    if (code != 0 && !port.contains(QLatin1Char(' ')))
         QCOMPARE(r.out, QByteArray());
     QCOMPARE(m_sim->memory(address, memory.size()), memory);
     const QList<Request> sent = m_sim->requests();

@@ -6,6 +6,7 @@
 #include "link/serial.h"
 #include "tests/support/ptydevice.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <QThread>
 
@@ -36,7 +37,10 @@ public:
             [this] { serial.moveToThread(QObject::thread()); }, Qt::DirectConnection);
         connect(&serial, &Serial::dataReady, this,
                 [this](QByteArray b) { events << "data:" + b.toHex(); });
-        connect(&serial, &Serial::errorMsg, this, [this](QString e) { events << "error:" + e; });
+        connect(&serial, &Serial::errorMsg, this, [this](QString e) {
+            events << "error:" + e;
+            lastError.start();
+        });
         thread.start();
     }
     ~Link() override
@@ -46,6 +50,7 @@ public:
     }
 
     QStringList events;
+    QElapsedTimer lastError;
     Serial serial;
     QThread thread;
 
@@ -64,6 +69,8 @@ private slots:
     void oneOutcomePerRequest();
     void portFailuresNameThePort_data();
     void portFailuresNameThePort();
+    void lateReplyIsWaitedOut_data();
+    void lateReplyIsWaitedOut();
 
 private:
     PtyDevice *m_dev = nullptr;
@@ -145,6 +152,35 @@ void TestSerial::portFailuresNameThePort()
     QVERIFY2(m_link->events[0].endsWith("\nПорт: " + port + hint), qPrintable(m_link->events[0]));
     QTest::qWait(kTimeout + 100);
     QCOMPARE(m_link->events.size(), 1);
+}
+
+void TestSerial::lateReplyIsWaitedOut_data()
+{
+    QTest::addColumn<QByteArray>("late");  // 100 ms after the first request timed out
+    QTest::addColumn<int>("quietMs");      // from the timeout until the next request may go
+    QTest::newRow("late reply") << kVersionReply << 100 + 200;
+    QTest::newRow("nothing comes") << QByteArray() << kTimeout;
+    QTest::newRow("noise, no whole frame") << hex("55AA0400") << 100 + kTimeout;
+}
+
+// The next request waits until the line is clean, and the late reply is taken for nothing.
+void TestSerial::lateReplyIsWaitedOut()
+{
+    QFETCH(QByteArray, late);
+    QFETCH(int, quietMs);
+    emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
+    QCOMPARE(m_dev->waitForBytes(kVersionFrame.size()), kVersionFrame);
+    m_dev->consume();
+    QTRY_COMPARE(m_link->events, QStringList{kNoReply});
+    const QElapsedTimer &t = m_link->lastError;
+    emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
+    QTest::qWait(100);
+    m_dev->write(late);
+    QVERIFY(m_dev->waitForBytes(1, int(quietMs - 30 - t.elapsed())).isEmpty());
+    QCOMPARE(m_dev->waitForBytes(kVersionFrame.size(), 1000), kVersionFrame);
+    QVERIFY(t.elapsed() >= quietMs - 30);
+    m_dev->write(hex("55AA01000202"));
+    QTRY_COMPARE(m_link->events, (QStringList{kNoReply, "data:02"}));
 }
 
 QTEST_GUILESS_MAIN(TestSerial)
