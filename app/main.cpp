@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
 
 #include <cstring>
 
@@ -49,9 +48,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vt.ico")));
-    // Lets the desktop match the window to the installed entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmor4.Util"));
+    setUpApplication(app);
     PortList::setExtraPorts(parseCommandLine(app));
 
     MainWindow window;

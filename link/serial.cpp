@@ -72,7 +72,8 @@ void Serial::getData()
 void Serial::timeoutHandle()
 {
     finish();
-    emit errorMsg(QStringLiteral("Устройство не отвечает!"));
+    // Named, so that a request that went to the wrong port shows where it went.
+    emit errorMsg(QStringLiteral("Устройство не отвечает!\nПорт: ") + m_requestedPort);
 }
 
 void Serial::portError(QSerialPort::SerialPortError error)

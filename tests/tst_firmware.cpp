@@ -27,8 +27,8 @@ private slots:
     void imageFiles();
     void uploadLandsInTheDevice_data();
     void uploadLandsInTheDevice();
-    void refusedChunkEndsTheUpload();
-    void cancelEndsSilently();
+    void uploadEndings_data();
+    void uploadEndings();
 };
 
 void TestFirmware::versionText_data()
@@ -131,40 +131,54 @@ void TestFirmware::uploadLandsInTheDevice()
     QVERIFY(h.window().findChild<QAction *>("actionFirmwareVer")->isEnabled());
 }
 
-void TestFirmware::refusedChunkEndsTheUpload()
+void TestFirmware::uploadEndings_data()
 {
-    SimOptions opts;
-    opts.refuseWrite = 3;
-    WindowHarness h(opts);
-    QVERIFY(h.start());
-    QVERIFY(h.upload(testImage(5000)));
-    QCOMPARE(h.answerer().texts().last(),
-             QStringLiteral("Ошибка обновления прошивки!") + kUploadIncomplete);
-    QTest::qWait(100);
-    QCOMPARE(h.sim().requestCount(), 3);
-    QTRY_VERIFY(!h.window().findChild<QProgressDialog *>());
+    QTest::addColumn<int>("baud");  // 0: as fast as the pseudo-terminal goes
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");  // the first line of the box that ends the upload
+    for (const int baud : {0, 9600}) {
+        const auto row = [baud](const char *fault, const char *message) {
+            QTest::addRow("%s, %d baud", fault, baud) << baud << fault << message;
+        };
+        row("refused", "Ошибка обновления прошивки!");
+        row("no reply", "Устройство не отвечает!");
+        row("bad checksum", "Ошибка чтения данных!");
+        row("line gone", "Связь через порт нарушена: проверьте кабель и повторите.");
+        row("cancel", "Обновление прошивки отменено.");
+    }
 }
 
-void TestFirmware::cancelEndsSilently()
+void TestFirmware::uploadEndings()
 {
+    QFETCH(int, baud);
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    // Unpaced, the upload ends before the progress dialog would have shown itself.
+    const int last = baud ? 1 : 3;  // the request that goes wrong
     SimOptions opts;
-    opts.delayMs = 300;
+    opts.baud = baud;
+    opts.refuseWrite = fault == "refused" ? last : 0;
+    opts.noReplyTo = fault == "no reply" ? last : 0;
+    opts.corruptReplyTo = fault == "bad checksum" ? last : 0;
+    opts.disconnectAfter = fault == "line gone" ? last : 0;
     WindowHarness h(opts);
     QVERIFY(h.start());
-    h.upload(testImage(4096), 0);
-    auto *dialog = h.window().findChild<QProgressDialog *>();
-    QVERIFY(dialog);
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Velmor4 util"));
-    QCOMPARE(dialog->windowModality(), Qt::WindowModal);
-    dialog->cancel();
-    QTRY_VERIFY(!h.window().findChild<QProgressDialog *>());
-    QTest::qWait(400);
-    QCOMPARE(h.sim().requestCount(), 1);
-    QCOMPARE(h.answerer().boxes().size(), 1);  // the question alone
-
-    h.sim().options().delayMs = 0;
-    QVERIFY(h.run("actionFirmwareVer"));
-    QCOMPARE(h.answerer().texts().last(), QStringLiteral("Версия прошивки: 1.05"));
+    QObject::connect(&h.sim(), &Simulator::requestHandled, [&] {
+        if (fault == "cancel" && h.sim().requestCount() == last)
+            h.window().findChild<QProgressDialog *>()->cancel();
+    });
+    const int written = fault == "line gone" || fault == "cancel" ? last : last - 1;
+    h.answerer().holdBoxes(200);
+    QVERIFY(h.upload(testImage(5000), 2, 8000));
+    QVERIFY2(h.answerer().texts().last().startsWith(
+                 message + kUploadIncomplete
+                 + QStringLiteral("\nЗаписано блоков: %1 из 5.").arg(written)),
+             qPrintable(h.answerer().texts().last()));
+    QVERIFY(h.answerer().boxes().last().focused);
+    QTest::qWait(300);
+    QCOMPARE(h.answerer().boxes().size(), 2);
+    QCOMPARE(h.sim().requestCount(), last);
+    QVERIFY(!h.window().findChild<QProgressDialog *>());
 }
 
 QTEST_MAIN(TestFirmware)

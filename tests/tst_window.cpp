@@ -8,10 +8,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyleOptionComboBox>
 #include <QTableWidget>
 #include <QTest>
 
@@ -29,6 +33,18 @@ QStringList items(QComboBox *combo)
     for (int i = 0; i < combo->count(); ++i)
         out << combo->itemText(i);
     return out;
+}
+
+// The system's ports join the chooser once the window has been painted.
+bool scanned(MainWindow &w)
+{
+    w.show();
+    return QTest::qWaitFor([&] { return chooser(w)->count() >= g_ports.size(); });
+}
+
+QString remembered()
+{
+    return QSettings(WindowHarness::iniPath(), QSettings::IniFormat).value("COM").toString();
 }
 }  // namespace
 
@@ -49,6 +65,7 @@ private slots:
     void portIsRememberedWhereTheFolderAllows_data();
     void portIsRememberedWhereTheFolderAllows();
     void failedSaveIsReported();
+    void noTextIsCut();
 };
 
 void TestWindow::init()
@@ -102,6 +119,7 @@ void TestWindow::tabLeavesTheTable()
 void TestWindow::quitJoinsTheWorkerAndSavesThePort()
 {
     auto w = std::make_unique<MainWindow>();
+    QVERIFY(scanned(*w));
     bool finished = false;
     connect(
         w->workerThread(), &QThread::finished, this, [&] { finished = true; },
@@ -112,8 +130,7 @@ void TestWindow::quitJoinsTheWorkerAndSavesThePort()
     QVERIFY(!finished);
     w.reset();
     QVERIFY(finished);  // joined before the window was gone
-    QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
-    QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QStringLiteral("ttyUSB0"));
+    QCOMPARE(remembered(), QStringLiteral("ttyUSB0"));
 }
 
 void TestWindow::exitWhileARequestIsInFlight()
@@ -171,21 +188,30 @@ void TestWindow::chooserFollowsThePorts()
     QSettings(WindowHarness::iniPath(), QSettings::IniFormat).setValue("COM", "ttyUSB7");
     {
         MainWindow w;
+        QVERIFY(scanned(w));
         // The remembered port is absent: the first is shown, the remembered name kept.
         QCOMPARE(chooser(w)->currentText(), QStringLiteral("ttyS0"));
         QCOMPARE(w.portName(), QStringLiteral("ttyUSB7"));
-        chooser(w)->setCurrentIndex(1);
-        // An adapter back under a new name: rebuilt, and the first port taken.
-        g_ports = QStringList{"ttyS0", "ttyUSB2"};
-        QTRY_COMPARE(items(chooser(w)), g_ports);
-        QCOMPARE(w.portName(), QStringLiteral("ttyS0"));
-        g_ports.clear();
-        QTRY_COMPARE(chooser(w)->count(), 0);
-        QCOMPARE(w.portName(), QStringLiteral("ttyS0"));
     }
-    QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
-    QVERIFY(ini.contains(QStringLiteral("COM")));
-    QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QString());
+    QCOMPARE(remembered(), QStringLiteral("ttyUSB7"));  // a start alone writes nothing
+    MainWindow w;
+    QVERIFY(scanned(w));
+    chooser(w)->setCurrentIndex(1);
+    QCOMPARE(remembered(), QStringLiteral("ttyUSB0"));
+    // The chosen adapter away, then back: the first port is shown meanwhile, the choice kept.
+    g_ports = QStringList{"ttyS0", "ttyUSB2"};
+    QTRY_COMPARE(items(chooser(w)), g_ports);
+    g_ports.clear();
+    QTRY_COMPARE(chooser(w)->count(), 0);
+    g_ports = QStringList{"ttyS0", "ttyUSB0"};
+    QTRY_COMPARE(chooser(w)->currentText(), QStringLiteral("ttyUSB0"));
+    QCOMPARE(remembered(), QStringLiteral("ttyUSB0"));
+    // A path from the command line wins over a remembered port that is there.
+    PortList::setExtraPorts({"/dev/pts/7"});
+    MainWindow withPort;
+    QVERIFY(scanned(withPort));
+    QCOMPARE(chooser(withPort)->currentText(), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(remembered(), QStringLiteral("ttyUSB0"));
 }
 
 void TestWindow::enumeratesOnlyWhenDevicesChange()
@@ -233,12 +259,11 @@ void TestWindow::portIsRememberedWhereTheFolderAllows()
     QFile::remove(perUser);
     PortList::setApplicationDir(root.filePath(appDir));
     PortList::setExtraPorts({"/dev/pts/7"});
-    for (const QString expected : {"/dev/pts/7", "ttyUSB0"}) {
-        MainWindow w;
-        QCOMPARE(chooser(w)->currentText(), expected);  // nothing remembered: the --port path
-        QCOMPARE(w.findChild<QLineEdit *>("uLineShortEdit")->toolTip(), QStringLiteral("1…1023"));
-        chooser(w)->setCurrentIndex(1);
-    }
+    MainWindow w;
+    QCOMPARE(chooser(w)->currentText(), QStringLiteral("/dev/pts/7"));  // before any scan
+    QCOMPARE(w.findChild<QLineEdit *>("uLineShortEdit")->toolTip(), QStringLiteral("1…1023"));
+    QVERIFY(scanned(w));
+    chooser(w)->setCurrentIndex(1);
     QCOMPARE(QFile::exists(root.filePath(appDir + "/velmor4_util.ini")), beside);
     QCOMPARE(QFile::exists(perUser), !beside);
     QFile::remove(perUser);
@@ -252,9 +277,50 @@ void TestWindow::failedSaveIsReported()
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", file.toUtf8());  // no per-user folder can be made below a file either
     PortList::setApplicationDir(file + "/bin");
+    MainWindow w;
+    QVERIFY(scanned(w));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot save .*velmor4_util.ini;"));
-    delete new MainWindow;
+    chooser(w)->setCurrentIndex(1);
     qputenv("HOME", home);
+}
+
+void TestWindow::noTextIsCut()
+{
+    PortList::setExtraPorts({"/tmp/velmor4-line7/ttyUSB-bench0"});
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QStringList cut;
+    for (QWidget *widget : w.findChildren<QWidget *>()) {
+        const QFontMetrics fm(widget->font());
+        QString text;
+        int room = 0;
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            text = label->text();
+            room
+                = fm.height() <= label->contentsRect().height() ? label->contentsRect().width() : 0;
+        } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
+            text = button->text();  // the style's margins come on top of the text
+            room = button->width() - (button->sizeHint().width() - fm.horizontalAdvance(text));
+        } else if (auto *group = qobject_cast<QGroupBox *>(widget)) {
+            text = group->title();
+            room = group->width() - (group->minimumSizeHint().width() - fm.horizontalAdvance(text));
+        } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+            text = combo->currentText();
+            QStyleOptionComboBox opt;
+            opt.initFrom(combo);
+            room = combo->style()
+                       ->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField,
+                                        combo)
+                       .width();
+        }
+        if (widget->isVisible() && fm.horizontalAdvance(text) > room)
+            cut << QStringLiteral("%1 \"%2\": %3 > %4")
+                       .arg(widget->objectName(), text)
+                       .arg(fm.horizontalAdvance(text))
+                       .arg(room);
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
 }
 
 QTEST_MAIN(TestWindow)
