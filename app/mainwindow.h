@@ -126,6 +126,7 @@ private:
     QString fieldWidgetText(const ParamField &field) const;
     void setFieldWidgetText(const ParamField &field, const QString &text);
     void focusField(const ParamField &field);
+    QString fieldName(const ParamField &field) const;  // as the form labels it
 
     QThread m_thread;
     Ui_MainWindow *ui;

@@ -94,27 +94,45 @@ void TestParams::fieldEdges()
 void TestParams::settingsFileFaultsChangeNothing_data()
 {
     QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("error");  // kind, line, key, range, first line of a duplicate
     const QByteArray good = settingsFileText(sampleSys(), kSampleHardw);
-    QTest::newRow("truncated") << good.left(good.size() / 2);
-    QTest::newRow("unknown format") << QByteArray(good).replace("format = 1", "format = 2");
-    QTest::newRow("out of range") << QByteArray(good).replace("calls = 60", "calls = 61");
-    QTest::newRow("cut by a NUL") << QByteArray(good).replace("calls = 60",
-                                                              {"calls = 2\0"
-                                                               "00",
-                                                               12});
-    QTest::newRow("duplicate") << good + "[hardware]\nULINE_SHORT = 1\n";
-    QTest::newRow("unknown key") << good + "extra = 1\n";
+    const auto row = [](const char *name, const QByteArray &text, const char *error) {
+        QTest::newRow(name) << text << error;
+    };
+    row("truncated", good.left(good.size() / 2), "6 0 system.switch6.end 0..65535 0");
+    row("unknown format", QByteArray(good).replace("format = 1", "format = 2"), "4 0  0..0 0");
+    row("out of range", QByteArray(good).replace("calls = 60", "calls = 61"),
+        "5 20 system.calls 2..60 0");
+    row("not a number", QByteArray(good).replace("calls = 60", "calls = 12x"),
+        "5 20 system.calls 2..60 0");
+    row("cut by a NUL",
+        QByteArray(good).replace("calls = 60",
+                                 {"calls = 2\0"
+                                  "00",
+                                  12}),
+        "1 0  0..0 0");
+    row("not key = value", good + "ULINE_SHORT\n", "2 32  0..0 0");
+    row("duplicate", good + "[hardware]\nULINE_SHORT = 1\n", "3 33 hardware.ULINE_SHORT 0..0 27");
+    row("unknown key", good + "extra = 1\n", "7 32 hardware.extra 0..0 0");
 }
 
 void TestParams::settingsFileFaultsChangeNothing()
 {
     QFETCH(QByteArray, text);
+    QFETCH(QString, error);
     QByteArray sys, hardw;
-    SettingsFileError error;
-    QVERIFY(parseSettingsFile(settingsFileText(sampleSys(), kSampleHardw), &sys, &hardw, &error));
+    SettingsFileError e;
+    QVERIFY(parseSettingsFile(settingsFileText(sampleSys(), kSampleHardw), &sys, &hardw, &e));
     QCOMPARE(sys + hardw, sampleSys() + kSampleHardw);
-    QVERIFY(!parseSettingsFile(text, &sys, &hardw, &error));
-    QVERIFY(error.kind != SettingsFileError::None);
+    QVERIFY(!parseSettingsFile(text, &sys, &hardw, &e));
+    QCOMPARE(QString("%1 %2 %3 %4..%5 %6")
+                 .arg(e.kind)
+                 .arg(e.line)
+                 .arg(e.key)
+                 .arg(e.min)
+                 .arg(e.max)
+                 .arg(e.firstLine),
+             error);
     QCOMPARE(sys + hardw, sampleSys() + kSampleHardw);
 }
 
@@ -152,14 +170,21 @@ void TestParams::writeStopsBeforeSending_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QStringList>("edits");  // "field=text"; a table cell as "row,column"
     QTest::addColumn<QString>("focus");      // where the engineer is taken; empty: no check
+    QTest::addColumn<QString>("field");      // the second line of the message
     const QByteArray sys = "actionSysParWrite";
-    QTest::newRow("declined, not checked") << sys << "Нет" << QStringList{"comUsedEdit=x"} << "";
-    QTest::newRow("cell 65536") << sys << "Да" << QStringList{"3,1=65536"} << "3,1";
+    QTest::newRow("declined, not checked") << sys << "Нет" << QStringList{"comUsedEdit=x"} << ""
+                                           << "";
+    QTest::newRow("cell 65536") << sys << "Да" << QStringList{"3,1=65536"} << "3,1"
+                                << "Коммутатор 4, Кон. № абон.: от 0 до 65535";
     QTest::newRow("first bad field wins")
-        << sys << "Да" << QStringList{"0,0=x", "comUsedEdit=9"} << "0,0";
+        << sys << "Да" << QStringList{"0,0=x", "comUsedEdit=9"} << "0,0"
+        << "Коммутатор 1, Нач. № абон.: от 0 до 65535";
+    QTest::newRow("calls") << sys << "Да" << QStringList{"callCountEdit=12x"} << "callCountEdit"
+                           << "Кол-во вызовов: от 2 до 60";
     QTest::newRow("hardware, first bad field wins")
         << QByteArray("actionHardwWrite") << "Да"
-        << QStringList{"uLineTrDownEdit=0", "repeatTimeoutEdit=12a"} << "uLineTrDownEdit";
+        << QStringList{"uLineTrDownEdit=0", "repeatTimeoutEdit=12a"} << "uLineTrDownEdit"
+        << "ULINE_TR_DOWN: от 1 до 1023";
 }
 
 void TestParams::writeStopsBeforeSending()
@@ -168,6 +193,7 @@ void TestParams::writeStopsBeforeSending()
     QFETCH(QString, answer);
     QFETCH(QStringList, edits);
     QFETCH(QString, focus);
+    QFETCH(QString, field);
     WindowHarness h;
     QVERIFY(h.start());
     for (const QString &e : edits) {
@@ -181,7 +207,7 @@ void TestParams::writeStopsBeforeSending()
     QVERIFY(h.run(action, focus.isEmpty() ? 1 : 2));
     QTest::qWait(50);
     QCOMPARE(h.sim().requestCount(), 0);
-    QCOMPARE(h.answerer().texts().last() == QStringLiteral("Неверное значение"), !focus.isEmpty());
+    QCOMPARE(h.answerer().texts().last() == "Неверное значение\n" + field, !focus.isEmpty());
     if (focus.contains(','))
         QCOMPARE(QString("%1,%2").arg(h.table()->currentRow()).arg(h.table()->currentColumn()),
                  focus);
