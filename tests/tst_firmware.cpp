@@ -135,26 +135,33 @@ void TestFirmware::uploadEndings_data()
 {
     QTest::addColumn<int>("baud");  // 0: as fast as the pseudo-terminal goes
     QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("message");  // the first line of the box that ends the upload
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("message");  // how the box that ends the upload begins
     for (const int baud : {0, 9600}) {
-        const auto row = [baud](const char *fault, const char *message) {
-            QTest::addRow("%s, %d baud", fault, baud) << baud << fault << message;
+        // Unpaced, the upload ends before the progress dialog would have shown itself.
+        const int last = baud ? 1 : 3;  // the request that goes wrong
+        const auto row = [=](const char *fault, const char *message, int written) {
+            QTest::addRow("%s, %d baud", fault, baud) << baud << fault << 5000
+                                                      << message + kUploadIncomplete
+                    + QStringLiteral("\nЗаписано блоков: %1 из 5.").arg(last + written - 1);
         };
-        row("refused", "Ошибка обновления прошивки!");
-        row("no reply", "Устройство не отвечает!");
-        row("bad checksum", "Ошибка чтения данных!");
-        row("line gone", "Связь через порт нарушена: проверьте кабель и повторите.");
-        row("cancel", "Обновление прошивки отменено.");
+        row("refused", "Ошибка обновления прошивки!", 0);
+        row("no reply", "Устройство не отвечает!", 0);
+        row("bad checksum", "Ошибка чтения данных!", 0);
+        row("line gone", "Связь через порт нарушена: проверьте кабель и повторите.", 1);
+        row("cancel", "Обновление прошивки отменено.", 1);
     }
+    QTest::newRow("too large") << 0 << "" << 54273
+                               << "Файл прошивки слишком большой: 54 273 байт, не более 54 272.";
 }
 
 void TestFirmware::uploadEndings()
 {
     QFETCH(int, baud);
     QFETCH(QString, fault);
+    QFETCH(int, size);
     QFETCH(QString, message);
-    // Unpaced, the upload ends before the progress dialog would have shown itself.
-    const int last = baud ? 1 : 3;  // the request that goes wrong
+    const int last = fault.isEmpty() ? 0 : baud ? 1 : 3;
     SimOptions opts;
     opts.baud = baud;
     opts.refuseWrite = fault == "refused" ? last : 0;
@@ -163,22 +170,24 @@ void TestFirmware::uploadEndings()
     opts.disconnectAfter = fault == "line gone" ? last : 0;
     WindowHarness h(opts);
     QVERIFY(h.start());
+    const QString port = h.sim().slavePath();
     QObject::connect(&h.sim(), &Simulator::requestHandled, [&] {
         if (fault == "cancel" && h.sim().requestCount() == last)
             h.window().findChild<QProgressDialog *>()->cancel();
     });
-    const int written = fault == "line gone" || fault == "cancel" ? last : last - 1;
     h.answerer().holdBoxes(200);
-    QVERIFY(h.upload(testImage(5000), 2, 8000));
-    QVERIFY2(h.answerer().texts().last().startsWith(
-                 message + kUploadIncomplete
-                 + QStringLiteral("\nЗаписано блоков: %1 из 5.").arg(written)),
+    QVERIFY(h.upload(testImage(size), 2, 8000));
+    QVERIFY2(h.answerer().texts().last().startsWith(message),
              qPrintable(h.answerer().texts().last()));
     QVERIFY(h.answerer().boxes().last().focused);
     QTest::qWait(300);
     QCOMPARE(h.answerer().boxes().size(), 2);
     QCOMPARE(h.sim().requestCount(), last);
     QVERIFY(!h.window().findChild<QProgressDialog *>());
+    // The window takes the next command; a line that is gone says so at once.
+    QVERIFY(h.run("actionFirmwareVer", 1, 1500));
+    QVERIFY(
+        h.answerer().texts().last().contains(fault == "line gone" ? "\nПорт: " + port : "1.05"));
 }
 
 QTEST_MAIN(TestFirmware)

@@ -27,7 +27,6 @@ class TestHostile : public QObject
 private slots:
     void lineNoise_data();
     void lineNoise();
-    void hangUpMidUpload();
     void lateRepliesAreNotTakenForNewOnes();
     void secondCommandWaitsItsTurn();
 };
@@ -71,33 +70,6 @@ void TestHostile::lineNoise()
     QCOMPARE(w.answerer().texts().last(), QStringLiteral("Версия прошивки: 2.12"));
     QCOMPARE(QSettings(WindowHarness::iniPath(), QSettings::IniFormat).value("COM").toString(),
              w.device().path());
-}
-
-void TestHostile::hangUpMidUpload()
-{
-    WindowHarness w;
-    QVERIFY(w.startRaw());
-    const QString port = w.device().path();
-    w.upload(testImage(3000), 0);
-    QVERIFY(!w.takeRequest().isEmpty());
-    w.reply(QByteArray::fromHex("01"));
-    QVERIFY(!w.takeRequest().isEmpty());
-    QElapsedTimer t;
-    t.start();
-    w.device().hangUp();
-    QVERIFY(w.answerer().waitForBoxes(2, 2000));
-    QVERIFY2(t.elapsed() < 1500, "waited for the reply timer");
-    const QString text = w.answerer().texts().last();
-    QVERIFY2(
-        text.startsWith(QStringLiteral("Связь через порт нарушена: проверьте кабель и повторите.")
-                        + kUploadIncomplete + "\nЗаписано блоков: 1 из 3.\nПорт: " + port),
-        qPrintable(text));
-    QTRY_VERIFY(!w.window().findChild<QProgressDialog *>());
-    QVERIFY(idle(w.window()));
-    // The adapter is gone: the next request says so at once instead of hanging.
-    w.trigger("actionFirmwareVer");
-    QVERIFY(w.answerer().waitForBoxes(3, 1500));
-    QVERIFY(w.answerer().texts().last().contains(QStringLiteral("Порт: ") + port));
 }
 
 void TestHostile::lateRepliesAreNotTakenForNewOnes()

@@ -6,21 +6,17 @@
 
 QByteArray runAsUser(unsigned uid, unsigned gid, const std::function<QByteArray()> &work)
 {
-    if (geteuid() != 0)
-        return work();
     int fds[2];
-    if (pipe(fds) != 0)
-        return QByteArray();
+    if (geteuid() != 0 || pipe(fds) != 0)
+        return work();
+    const gid_t group = gid;
     const pid_t pid = fork();
     if (pid == 0) {
-        close(fds[0]);
         // Supplementary groups first: root's would otherwise stay with the child.
-        const gid_t group = gid;
         if (setgroups(1, &group) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
             _exit(1);
         const QByteArray out = work();
-        (void)!write(fds[1], out.constData(), size_t(out.size()));
-        _exit(0);
+        _exit(write(fds[1], out.constData(), size_t(out.size())) == out.size() ? 0 : 1);
     }
     close(fds[1]);
     QByteArray out;
