@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QProcess>
+#include <QSerialPortInfo>
+#include <QStyleFactory>
 #include <QVector>
 
 #include <algorithm>
@@ -48,6 +50,25 @@ int child(int argc, char *argv[], bool bare)
     return app.exec();
 }
 
+template<typename F> double msOf(F &&work)
+{
+    QElapsedTimer t;
+    t.start();
+    work();
+    return t.nsecsElapsed() / 1e6;
+}
+
+// What the suspects cost by themselves, in this process after the runs.
+void suspects()
+{
+    std::printf("one enumeration of the system's ports: %.1f ms\n",
+                msOf([] { QSerialPortInfo::availablePorts(); }));
+    std::printf("port names and descriptions, as the chooser takes them: %.1f ms\n",
+                msOf([] { PortList::systemPorts(), PortList::toolTips(); }));
+    std::printf("the INI file's place: %.1f ms\n", msOf([] { PortList::iniPath(); }));
+    std::printf("the style: %.1f ms\n", msOf([] { delete QStyleFactory::create("Fusion"); }));
+}
+
 QVector<double> runs(const QString &mode, int count)
 {
     QVector<double> ms;
@@ -69,12 +90,13 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1)
         return child(argc, argv, QByteArray(argv[1]) == "bare");
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     constexpr int kRuns = 15;
     for (const char *mode : {"window", "bare"}) {
         const QVector<double> ms = runs(QLatin1String(mode), kRuns);
         std::printf("first paint, %-6s: median %.1f ms, min %.1f, max %.1f (%d runs)\n", mode,
                     ms[kRuns / 2], ms.first(), ms.last(), kRuns);
     }
+    suspects();
     return 0;
 }

@@ -5,8 +5,6 @@
 #include "params/settingsfile.h"
 #include "tests/support/harness.h"
 
-#include <QLineEdit>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -179,8 +177,6 @@ void TestParams::writeStopsBeforeSending_data()
     QTest::newRow("first bad field wins")
         << sys << "Да" << QStringList{"0,0=x", "comUsedEdit=9"} << "0,0"
         << "Коммутатор 1, Нач. № абон.: от 0 до 65535";
-    QTest::newRow("calls") << sys << "Да" << QStringList{"callCountEdit=12x"} << "callCountEdit"
-                           << "Кол-во вызовов: от 2 до 60";
     QTest::newRow("hardware, first bad field wins")
         << QByteArray("actionHardwWrite") << "Да"
         << QStringList{"uLineTrDownEdit=0", "repeatTimeoutEdit=12a"} << "uLineTrDownEdit"

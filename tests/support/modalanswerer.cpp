@@ -50,13 +50,14 @@ void ModalAnswerer::poll()
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;
-    if (qobject_cast<QProgressDialog *>(modal)) {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<QMessageBox *>(w) && w->isVisible())
-                qFatal("a progress dialog in front of \"%s\"",
-                       qPrintable(static_cast<QMessageBox *>(w)->text()));
-        return;
+    // A progress dialog must be gone before the message that ends its operation shows.
+    bool box = false, progress = false;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        box |= w->isVisible() && qobject_cast<QMessageBox *>(w);
+        progress |= w->isVisible() && qobject_cast<QProgressDialog *>(w);
     }
+    if (box && progress)
+        qFatal("a progress dialog shown together with a message box");
 
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         // The window system activates a new box a moment after it shows; one it never
@@ -71,12 +72,9 @@ void ModalAnswerer::poll()
         // Every box the program opens carries its name; one that does not stops the test run.
         if (box->windowTitle() != QLatin1String(kAppTitle))
             qFatal("a message box titled \"%s\"", qPrintable(box->windowTitle()));
-        // Wide enough for its title beside a title bar's buttons, and in front of everything.
         if (box->width() < box->fontMetrics().horizontalAdvance(box->windowTitle()) + 150)
-            qFatal("a box too narrow for its title: \"%s\"", qPrintable(box->text()));
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<QProgressDialog *>(w) && w->isVisible())
-                qFatal("a progress dialog still shown with \"%s\"", qPrintable(box->text()));
+            qFatal("a box too narrow for its title and a title bar's buttons: \"%s\"",
+                   qPrintable(box->text()));
         QWidget *focus = QApplication::focusWidget();
         m_boxes.append({box->text(), box->icon(), focus && box->isAncestorOf(focus)});
         const QList<QAbstractButton *> buttons = box->buttons();
