@@ -11,7 +11,8 @@ namespace {
 const QCommandLineOption kPortOption(
     QStringLiteral("port"),
     QStringLiteral("Also offer the serial device at <path> in the port chooser, after the "
-                   "system's ports (for pseudo-terminals and network bridges). Repeatable."),
+                   "system's ports (for pseudo-terminals and network bridges), and select the "
+                   "first such path at start. Repeatable."),
     QStringLiteral("path"));
 
 QStringList parseCommandLine(const QCoreApplication &app)
