@@ -15,8 +15,8 @@ void MainWindow::sendRequest(int operation, quint32 address, const char *data, q
     m_requestBuffer = buildRequestBody(operation, address, data, count);
     if (!isPortSelected())
         return;
-    emit serialSendBufSignal(ui->commPortCombo->currentText(), m_requestBuffer,
-                             proto::kReplyTimeoutMs);
+    m_requestPort = ui->commPortCombo->currentText();
+    emit serialSendBufSignal(m_requestPort, m_requestBuffer, proto::kReplyTimeoutMs);
     // One request at a time: a second command would otherwise take the first one's reply.
     setBusy(true);
 }
@@ -45,11 +45,7 @@ bool MainWindow::isPortSelected()
 void MainWindow::serialDataReadySlot(QByteArray data)
 {
     setBusy(false);
-    if (m_firmwareUpload && progressWasCanceled()) {
-        endUpload();
-        return;
-    }
-
+    rememberPort(m_requestPort);  // the device answered there
     switch (m_pendingOperation) {
     case PendingVersion:
         m_pendingOperation = PendingNone;
@@ -93,10 +89,15 @@ void MainWindow::serialLineSuspectSlot(bool suspect)
 void MainWindow::serialErrorSlot(QString msg)
 {
     setBusy(false);
-    const bool uploading = isUploading();
+    // The upload's lines come second: the port and the system's own text stay last.
+    const int firstLineEnd = msg.indexOf(QLatin1Char('\n'));
+    const QString text = !isUploading() ? msg
+        : firstLineEnd < 0
+        ? msg + uploadIncompleteText()
+        : msg.left(firstLineEnd) + uploadIncompleteText() + msg.mid(firstLineEnd);
     // The dialog goes first, so the message is not hidden behind a bar that no longer moves.
     endUpload();
-    showCritical(uploading ? msg + kUploadIncomplete : msg);
+    showCritical(text);
 }
 
 void MainWindow::timeoutHandler()

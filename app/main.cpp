@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
 
 #include <cstring>
 
@@ -12,7 +11,8 @@ namespace {
 const QCommandLineOption kPortOption(
     QStringLiteral("port"),
     QStringLiteral("Also offer the serial device at <path> in the port chooser, after the "
-                   "system's ports (for pseudo-terminals and network bridges). Repeatable."),
+                   "system's ports (for pseudo-terminals and network bridges), and select the "
+                   "first such path at start. Repeatable."),
     QStringLiteral("path"));
 
 QStringList parseCommandLine(const QCoreApplication &app)
@@ -49,9 +49,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vt.ico")));
-    // Lets the desktop match the window to the installed entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmor4.Util"));
+    setUpApplication(app);
     PortList::setExtraPorts(parseCommandLine(app));
 
     MainWindow window;

@@ -5,16 +5,44 @@
 #include "params/fields.h"
 #include "ui_mainwindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGridLayout>
+#include <QIcon>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QTranslator>
 
 namespace {
 constexpr int kPortScanMs = 500;
+constexpr int kTitleBarExtra = 160;
 }  // namespace
+
+void setUpApplication(QApplication &app)
+{
+    // The interface is Russian whatever the system's language, and so are Qt's own dialogs:
+    // the copy beside the executable (the Windows zip), else the system's (Debian's l10n).
+    auto *qtTexts = new QTranslator(&app);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const QString systemDir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#else
+    const QString systemDir = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#endif
+    for (const QString &dir :
+         {QCoreApplication::applicationDirPath() + QStringLiteral("/translations"), systemDir}) {
+        if (qtTexts->load(QStringLiteral("qtbase_ru"), dir)) {
+            QCoreApplication::installTranslator(qtTexts);
+            break;
+        }
+    }
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vt.ico")));
+    // Lets the desktop match the window to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmor4.Util"));
+}
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -47,7 +75,10 @@ MainWindow::MainWindow(QWidget *parent)
 
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("%1 v1.0").arg(QLatin1String(kAppTitle)));
-    enumSerialPorts();
+    // Enumerating the system's ports takes longer than building and painting the window: the
+    // paths from the command line are offered at once, the system's ports join them once the
+    // window has been painted (or on the first tick of the scan timer, if it never is).
+    applyPortList(ui->commPortCombo, PortList::extraPorts(), m_portName);
     for (const QVector<ParamField> *fields : {&sysParFields(), &hardwParFields()})
         for (const ParamField &f : *fields)
             if (f.edit)
@@ -81,11 +112,19 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    saveIni();
     m_thread.quit();
     m_thread.wait();
     delete m_serial;
     delete ui;
+}
+
+void MainWindow::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    if (!m_firstScanQueued) {
+        m_firstScanQueued = true;
+        QTimer::singleShot(0, this, &MainWindow::enumSerialHandler);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -101,14 +140,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::showCritical(const QString &text)
 {
-    QMessageBox::critical(this, QLatin1String(kAppTitle), text, QMessageBox::Ok,
-                          QMessageBox::NoButton);
+    showBox(QMessageBox::Critical, text);
 }
 
 void MainWindow::showInformation(const QString &text)
 {
-    QMessageBox::information(this, QLatin1String(kAppTitle), text, QMessageBox::Ok,
-                             QMessageBox::NoButton);
+    showBox(QMessageBox::Information, text);
 }
 
 bool MainWindow::askConfirmation(const QString &title, const QString &text)
@@ -116,9 +153,29 @@ bool MainWindow::askConfirmation(const QString &title, const QString &text)
     QMessageBox box(this);
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-    box.setIcon(QMessageBox::Question);
+    execBox(box, QMessageBox::Question, title, text);
+    return box.clickedButton() == yes;
+}
+
+void MainWindow::showBox(QMessageBox::Icon icon, const QString &text)
+{
+    QMessageBox box(this);
+    box.addButton(QMessageBox::Ok);
+    execBox(box, icon, QLatin1String(kAppTitle), text);
+}
+
+void MainWindow::execBox(QMessageBox &box, QMessageBox::Icon icon, const QString &title,
+                         const QString &text)
+{
+    box.setIcon(icon);
     box.setWindowTitle(title);
     box.setText(text);
+    // A window manager elides a title wider than its box: even a short message gets room for
+    // the title and the title bar's buttons.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const int width = box.fontMetrics().horizontalAdvance(title) + kTitleBarExtra;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
-    return box.clickedButton() == yes;
 }

@@ -4,11 +4,13 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <QThread>
 #include <QVector>
 
+class QApplication;
 class QCloseEvent;
 class QProgressDialog;
 class QTimer;
@@ -21,6 +23,9 @@ inline constexpr char kAppTitle[] = "Velmor4 util";
 // The second line of every error that ends an upload before the device confirmed it all.
 inline const QString kUploadIncomplete
     = QStringLiteral("\nПрошивка записана не полностью, повторите обновление.");
+
+// The icon, the desktop entry and Qt's own texts in Russian, before any window is made.
+void setUpApplication(QApplication &app);
 
 class MainWindow : public QMainWindow
 {
@@ -78,6 +83,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private slots:
     void timeoutHandler();
@@ -103,18 +109,26 @@ private:
         PendingWriteAck
     };
 
+    void showBox(QMessageBox::Icon icon, const QString &text);
+    static void execBox(QMessageBox &box, QMessageBox::Icon icon, const QString &title,
+                        const QString &text);
     void setBusy(bool busy);
     bool isBusy() const { return m_busy || m_lineSuspect; }
     void handleVersionReply(const QByteArray &data);
     void handleChunkReply(const QByteArray &data);
     void endUpload();
     void sendChunk();
+    // The lines every message that ends an unfinished upload carries: incomplete, how far.
+    QString uploadIncompleteText() const;
+    // Remembers a port the engineer chose or the device answered on, in the INI file too.
+    void rememberPort(const QString &name);
 
     bool readForm(const QVector<ParamField> &fields, QByteArray &block);
     void showForm(const QVector<ParamField> &fields, const QByteArray &block);
     QString fieldWidgetText(const ParamField &field) const;
     void setFieldWidgetText(const ParamField &field, const QString &text);
     void focusField(const ParamField &field);
+    QString fieldName(const ParamField &field) const;  // as the form labels it
 
     QThread m_thread;
     Ui_MainWindow *ui;
@@ -136,6 +150,9 @@ private:
     QByteArray m_sysPar;
     QByteArray m_hardwPar;
     PortList m_portList;
+    QString m_requestPort;  // where the last request went
+    bool m_firstScanQueued = false;
+    bool m_scanning = false;     // the chooser is being filled by a scan, not by the engineer
     bool m_busy = false;         // a request is out and its outcome has not arrived yet
     bool m_lineSuspect = false;  // a late reply may still come: the next request must wait
 };

@@ -12,6 +12,7 @@ namespace {
 QStringList g_extraPorts;
 PortList::Source g_systemSource;
 QString g_appDir;
+QHash<QString, QString> g_toolTips;
 
 const char kIniName[] = "/velmor4_util.ini";
 // An installed copy keeps its settings per user even where it could write beside itself (root
@@ -32,18 +33,12 @@ constexpr qint64 kSafetyNetMs = 10000;
 
 QStringList PortList::systemPorts()
 {
+    // Names and descriptions come from one enumeration: a second one would cost as much again.
     QStringList names;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        names << info.portName();
-    return names;
-}
-
-QHash<QString, QString> PortList::toolTips()
-{
-    QHash<QString, QString> tips;
+    g_toolTips.clear();
     const auto infos = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : infos) {
+        names << info.portName();
         QStringList lines;
         if (!info.description().isEmpty())
             lines << QStringLiteral("Описание: %1").arg(info.description());
@@ -56,10 +51,15 @@ QHash<QString, QString> PortList::toolTips()
         if (!info.serialNumber().isEmpty())
             lines << QStringLiteral("Серийный номер: %1").arg(info.serialNumber());
         const QString tip = lines.join(QLatin1Char('\n'));
-        tips.insert(info.portName(), tip);
-        tips.insert(info.systemLocation(), tip);
+        g_toolTips.insert(info.portName(), tip);
+        g_toolTips.insert(info.systemLocation(), tip);
     }
-    return tips;
+    return names;
+}
+
+QHash<QString, QString> PortList::toolTips()
+{
+    return g_toolTips;
 }
 
 QString PortList::iniPath()

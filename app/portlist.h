@@ -21,8 +21,8 @@ public:
     static void setSystemSource(Source source);
     // A full enumeration of the system's serial ports, every time it is called.
     static QStringList systemPorts();
-    // What the system knows of each adapter (description, manufacturer, VID:PID, serial
-    // number), by port name and by device path; one enumeration.
+    // What the last enumeration learnt of each adapter (description, manufacturer, VID:PID,
+    // serial number), by port name and by device path.
     static QHash<QString, QString> toolTips();
 
     // The INI file that remembers the port: beside the executable where that folder takes a

@@ -18,25 +18,37 @@ void MainWindow::loadIni()
     m_portName = ini.status() == QSettings::NoError
         ? ini.value(QLatin1String(kPortKey), QString()).toString()
         : QString();
+    // A path given on the command line is what the engineer asked for this time.
+    if (!PortList::extraPorts().isEmpty())
+        m_portName = PortList::extraPorts().first();
 }
 
 void MainWindow::saveIni()
 {
     QSettings ini(m_iniPath, QSettings::IniFormat);
-    ini.setValue(QLatin1String(kPortKey), ui->commPortCombo->currentText());
+    if (ini.contains(QLatin1String(kPortKey)) && ini.value(QLatin1String(kPortKey)) == m_portName)
+        return;
+    ini.setValue(QLatin1String(kPortKey), m_portName);
     ini.sync();
     if (ini.status() != QSettings::NoError)
         qWarning("velmor4_util: cannot save %s; the port will not be remembered.",
                  qPrintable(QDir::toNativeSeparators(m_iniPath)));
 }
 
+void MainWindow::rememberPort(const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    m_portName = name;
+    saveIni();
+}
+
 void MainWindow::enumSerialPorts()
 {
-    const QStringList ports = m_portList.ports();
-    const QStringList extra = PortList::extraPorts();
-    // A path from the command line stands in for a remembered port that is not there.
-    const bool useExtra = !ports.contains(m_portName) && !extra.isEmpty();
-    applyPortList(ui->commPortCombo, ports, useExtra ? extra.first() : m_portName);
+    // What the scan selects is not the engineer's choice: it changes no remembered port.
+    m_scanning = true;
+    applyPortList(ui->commPortCombo, m_portList.ports(), m_portName);
+    m_scanning = false;
 }
 
 void MainWindow::enumSerialHandler()
@@ -49,7 +61,7 @@ void MainWindow::enumSerialHandler()
 
 void MainWindow::commPortComboCombo_currentIndexChanged(int idx)
 {
-    if (m_initialising || idx == -1)
+    if (m_initialising || m_scanning || idx == -1)
         return;
-    m_portName = ui->commPortCombo->currentText();
+    rememberPort(ui->commPortCombo->currentText());
 }

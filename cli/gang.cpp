@@ -91,7 +91,8 @@ ExitStatus runGang(const CliOptions &opt, const QStringList &ports, const PortJo
         columns[1] << (serial.isEmpty() ? QStringLiteral("-") : serial);
         columns[2] << resultWord(v.status);
         columns[3] << QStringLiteral("%1 s").arg(v.seconds, 0, 'f', 1);
-        columns[4] << v.text;
+        columns[4] << QString(v.text).replace(QLatin1Char('\n'),
+                                              QLatin1String("; "));  // a row a port
         worst = qMax(worst, v.status);
         good += v.status == ExitOk;
     }

@@ -30,22 +30,30 @@ ExitStatus readSettingsFile(const QString &fileName, QByteArray *text)
     return ExitOk;
 }
 
-QString errorText(const SettingsFileError &error)
+QString errorText(const SettingsFileError &e)
 {
-    switch (error.kind) {
+    const QString range = QStringLiteral("a whole number from %1 to %2").arg(e.min).arg(e.max);
+    switch (e.kind) {
     case SettingsFileError::None:
     case SettingsFileError::NulByte:
         return QStringLiteral("it holds a NUL byte");
     case SettingsFileError::BadLine:
-        return QStringLiteral("line %1 is not \"key = value\"").arg(error.line);
+        return QStringLiteral("line %1 is not \"key = value\"").arg(e.line);
+    case SettingsFileError::DuplicateKey:
+        return QStringLiteral("line %1: %2 is given a second time (first on line %3)")
+            .arg(e.line)
+            .arg(e.key)
+            .arg(e.firstLine);
     case SettingsFileError::UnknownFormat:
         return QStringLiteral("unknown format version");
     case SettingsFileError::BadValue:
-        return QStringLiteral("%1 is missing or out of range").arg(error.key);
+        return QStringLiteral("line %1: %2 must be %3").arg(e.line).arg(e.key, range);
+    case SettingsFileError::MissingKey:
+        return QStringLiteral("%1 is missing (%2)").arg(e.key, range);
     case SettingsFileError::UnknownKey:
         break;
     }
-    return QStringLiteral("unknown key %1").arg(error.key);
+    return QStringLiteral("line %1: unknown key %2").arg(e.line).arg(e.key);
 }
 
 ExitStatus readSettings(const CliOptions &opt, const QString &pattern, QString *done)

@@ -192,17 +192,9 @@ ExitStatus Transaction::failure(Outcome outcome, const QByteArray &body)
 
 ExitStatus Transaction::portFailure(QSerialPort::SerialPortError error)
 {
-    const PortFailure f = describePortFailure(m_port, error);
-    QString text = QStringLiteral("port %1: %2").arg(m_portName, f.systemText);
-    if (f.hint == PortFailure::NoAccess) {
-        const QString group = f.group.isEmpty() ? QStringLiteral("that owns the port") : f.group;
-        text += QStringLiteral("\nNo permission to use the port: add the user to group %1 "
-                               "(sudo usermod -aG %1 $USER) and log in again.")
-                    .arg(group);
-    } else if (f.hint == PortFailure::Busy) {
-        text += QStringLiteral("\nThe port is held by another program: close it and try again.");
-    }
-    return fail(ExitLink, text);
+    PortFailure f = describePortFailure(m_port, error);
+    f.portName = m_portName;
+    return fail(ExitLink, portFailureTextEn(f));
 }
 
 ExitStatus Transaction::read(quint32 address, int count, QByteArray *data)

@@ -71,9 +71,12 @@ command line, with stable exit codes for scripts.")
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Debian's Qt 6 keeps the platform plugins apart from the libraries the binaries link.
+# Debian's Qt 6 keeps the platform plugins apart from the libraries the binaries link; Qt's own
+# Russian texts, loaded at start, are no library either.
 if(QT_MAJOR_VERSION STREQUAL "6")
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS qttranslations5-l10n)
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)

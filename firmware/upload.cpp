@@ -14,6 +14,14 @@
 namespace {
 constexpr int kProgressMinimumMs = 100;
 const char kFirmwareDirKey[] = "FirmwareDir";
+
+QString groupedDigits(qint64 n)
+{
+    QString digits = QString::number(n);
+    for (int i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char(' '));
+    return digits;
+}
 }  // namespace
 
 void MainWindow::actionFirmwareVer_Click()
@@ -66,7 +74,9 @@ bool MainWindow::loadFirmwareImage(const QString &fileName)
         m_imageSize = quint32(m_firmwareImage.size());
         return true;
     case ImageError::TooLarge:
-        showCritical(QStringLiteral("Неизвестное устройство!"));
+        showCritical(
+            QStringLiteral("Файл прошивки слишком большой: %1 байт, не более %2.")
+                .arg(groupedDigits(QFileInfo(fileName).size()), groupedDigits(proto::kImageLimit)));
         return false;
     case ImageError::Empty:
         showCritical(QStringLiteral("Файл прошивки пуст!"));
@@ -95,6 +105,9 @@ void MainWindow::closeProgressDialog()
     // A modal progress dialog runs the event loop inside setValue, where the last reply of an
     // upload may close it: the dialog is hidden now and deleted once that call has returned.
     if (m_progressDialog) {
+        // reset() also stops the timer that would show a dialog not yet shown, which could
+        // otherwise pop up over the message that ends the upload.
+        m_progressDialog->reset();
         m_progressDialog->hide();
         m_progressDialog->deleteLater();
     }
@@ -128,16 +141,29 @@ void MainWindow::sendChunk()
                 chunk.count);
 }
 
+QString MainWindow::uploadIncompleteText() const
+{
+    return kUploadIncomplete
+        + QStringLiteral("\nЗаписано блоков: %1 из %2.")
+              .arg(m_bytesSent / proto::kChunkSize)
+              .arg(planChunks(m_imageSize).size());
+}
+
 void MainWindow::handleChunkReply(const QByteArray &data)
 {
     if (data.isEmpty() || data.at(0) == 0) {
         endUpload();
-        showCritical(QStringLiteral("Ошибка обновления прошивки!") + kUploadIncomplete);
+        showCritical(QStringLiteral("Ошибка обновления прошивки!") + uploadIncompleteText());
         return;
     }
     m_bytesSent += proto::kChunkSize;
     // The next chunk goes out before the dialog repaints, so painting never holds up the line.
     const bool more = m_bytesSent < m_imageSize;
+    if (more && progressWasCanceled()) {
+        endUpload();
+        showCritical(QStringLiteral("Обновление прошивки отменено.") + uploadIncompleteText());
+        return;
+    }
     if (more)
         sendChunk();
     setProgressValue(progressPercent(m_bytesSent, m_imageSize));

@@ -7,15 +7,22 @@
 // command-line tool word it each in their own language.
 struct PortFailure
 {
-    enum Hint { NoHint, NoAccess, Busy };
+    enum Kind { Broken, NotFound, NoAccess, Busy, Gone };
 
     QString portName;    // as the user chose it
     QString systemText;  // the system's own words
-    Hint hint = NoHint;
-    QString group;  // owner group of the device node, for NoAccess; empty where unknown
+    Kind kind = Broken;
+    // NoAccess on systems with device nodes: the node's owner, group and permission bits, and
+    // whether joining the group would help (it grants read and write and is not root's).
+    QString owner;
+    QString group;
+    int mode = 0;
+    bool joinGroup = false;
 };
 
 PortFailure describePortFailure(const QSerialPort &port, QSerialPort::SerialPortError error);
 
-// The window's wording: the system's text, the port, and what to do where we know it.
+// The window's wording: what happened and what to do, the port, the system's text last.
 QString portFailureText(const PortFailure &failure);
+// The command-line tool's wording, in English.
+QString portFailureTextEn(const PortFailure &failure);

@@ -106,7 +106,8 @@ void Serial::getData()
 
 void Serial::timeoutHandle()
 {
-    failRequest(QStringLiteral("Устройство не отвечает!"), false);
+    // Named, so that a request that went to the wrong port shows where it went.
+    failRequest(QStringLiteral("Устройство не отвечает!\nПорт: ") + m_requestedPort, false);
 }
 
 void Serial::failRequest(const QString &text, bool frameSeen)

@@ -5,6 +5,7 @@
 #include "params/fields.h"
 #include "ui_mainwindow.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
 
@@ -122,8 +123,12 @@ bool MainWindow::readForm(const QVector<ParamField> &fields, QByteArray &block)
     const int bad = storeFields(fields, texts, block);
     if (bad < 0)
         return true;
-    showCritical(QStringLiteral("Неверное значение"));
-    focusField(fields[bad]);
+    const ParamField &f = fields[bad];
+    showCritical(QStringLiteral("Неверное значение\n%1: от %2 до %3")
+                     .arg(fieldName(f))
+                     .arg(f.min)
+                     .arg(f.max));
+    focusField(f);
     return false;
 }
 
@@ -153,6 +158,19 @@ void MainWindow::setFieldWidgetText(const ParamField &field, const QString &text
         ui->coordTbl->setItem(field.row, field.column, item);
     }
     item->setData(Qt::DisplayRole, text);
+}
+
+QString MainWindow::fieldName(const ParamField &field) const
+{
+    if (!field.edit)
+        return QStringLiteral("Коммутатор %1, %2")
+            .arg(field.row + 1)
+            .arg(m_coordHeaderLabels.at(field.column));
+    const auto labels = findChildren<QLabel *>();
+    for (const QLabel *label : labels)
+        if (label->buddy() && label->buddy()->objectName() == QLatin1String(field.edit))
+            return label->text();
+    return QLatin1String(field.key);
 }
 
 void MainWindow::focusField(const ParamField &field)

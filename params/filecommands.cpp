@@ -13,22 +13,30 @@ const char kOpenError[] = "Ошибка открытия файла!";
 // Far larger than any real settings file; keeps a wrongly chosen file from being read whole.
 constexpr qint64 kMaxSettingsFile = 64 * 1024;
 
-QString errorText(const SettingsFileError &error)
+QString errorText(const SettingsFileError &e)
 {
-    switch (error.kind) {
+    const QString range = QStringLiteral("целое число от %1 до %2").arg(e.min).arg(e.max);
+    switch (e.kind) {
     case SettingsFileError::None:
     case SettingsFileError::NulByte:
         return QStringLiteral("файл содержит нулевой байт");
     case SettingsFileError::BadLine:
-        return QStringLiteral("строка %1 не разобрана").arg(error.line);
+        return QStringLiteral("строка %1 не разобрана").arg(e.line);
+    case SettingsFileError::DuplicateKey:
+        return QStringLiteral("строка %1: %2 задан повторно (впервые в строке %3)")
+            .arg(e.line)
+            .arg(e.key)
+            .arg(e.firstLine);
     case SettingsFileError::UnknownFormat:
         return QStringLiteral("неизвестная версия формата");
     case SettingsFileError::BadValue:
-        return QStringLiteral("неверное или отсутствующее значение %1").arg(error.key);
+        return QStringLiteral("строка %1: %2 должен быть %3").arg(e.line).arg(e.key, range);
+    case SettingsFileError::MissingKey:
+        return QStringLiteral("нет параметра %1 (%2)").arg(e.key, range);
     case SettingsFileError::UnknownKey:
         break;
     }
-    return QStringLiteral("неизвестный параметр %1").arg(error.key);
+    return QStringLiteral("строка %1: неизвестный параметр %2").arg(e.line).arg(e.key);
 }
 
 // A FIFO or a device would block the window until something writes to or reads from it.

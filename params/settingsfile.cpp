@@ -44,7 +44,12 @@ bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray 
         error->kind = SettingsFileError::NulByte;
         return false;
     }
-    QHash<QString, QString> values;
+    struct Entry
+    {
+        QString value;
+        int line;
+    };
+    QHash<QString, Entry> values;
     QString section;
     const QList<QByteArray> lines = text.split('\n');
     for (int i = 0; i < lines.size(); ++i) {
@@ -58,14 +63,19 @@ bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray 
         const int eq = line.indexOf(QLatin1Char('='));
         const QString key = (section.isEmpty() ? QString() : section + QLatin1Char('.'))
             + line.left(eq).trimmed();
-        if (eq <= 0 || values.contains(key)) {
+        if (eq <= 0) {
             *error = {SettingsFileError::BadLine, i + 1, QString()};
             return false;
         }
-        values.insert(key, line.mid(eq + 1).trimmed());
+        if (values.contains(key)) {
+            *error = {SettingsFileError::DuplicateKey, i + 1, key};
+            error->firstLine = values.value(key).line;
+            return false;
+        }
+        values.insert(key, {line.mid(eq + 1).trimmed(), i + 1});
     }
 
-    if (values.value(QStringLiteral("format")) != QString::number(kSettingsFormat)) {
+    if (values.value(QStringLiteral("format")).value != QString::number(kSettingsFormat)) {
         error->kind = SettingsFileError::UnknownFormat;
         return false;
     }
@@ -76,8 +86,10 @@ bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray 
     const auto take = [&](const QString &key, const ParamField &f, QByteArray &block) {
         quint16 shown = 0;
         const auto it = values.constFind(key);
-        if (it == values.constEnd() || !parseField(f, *it, &shown)) {
-            *error = {SettingsFileError::BadValue, 0, key};
+        if (it == values.constEnd() || !parseField(f, it->value, &shown)) {
+            const bool missing = it == values.constEnd();
+            *error = {missing ? SettingsFileError::MissingKey : SettingsFileError::BadValue,
+                      missing ? 0 : it->line, key, f.min, f.max};
             return false;
         }
         storeField(f, shown, block);
@@ -94,7 +106,8 @@ bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray 
         if (!take(qualified(kHardware, f.key), f, hardw))
             return false;
     if (!values.isEmpty()) {
-        *error = {SettingsFileError::UnknownKey, 0, values.keys().constFirst()};
+        const QString key = values.keys().constFirst();
+        *error = {SettingsFileError::UnknownKey, values.value(key).line, key};
         return false;
     }
 

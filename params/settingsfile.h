@@ -28,10 +28,22 @@ QByteArray settingsFileText(const QByteArray &sysBlock, const QByteArray &hardwB
 // Why a settings file was refused; each front end words it in its own language.
 struct SettingsFileError
 {
-    enum Kind { None, NulByte, BadLine, UnknownFormat, BadValue, UnknownKey };
+    enum Kind {
+        None,
+        NulByte,
+        BadLine,
+        DuplicateKey,
+        UnknownFormat,
+        BadValue,
+        MissingKey,
+        UnknownKey
+    };
     Kind kind = None;
-    int line = 0;  // BadLine, counted from 1
-    QString key;   // BadValue, UnknownKey: "section.key"
+    int line = 0;  // counted from 1; 0 for a key that is missing
+    QString key;   // "section.key"
+    int min = 0;   // BadValue, MissingKey: the accepted range
+    int max = 0;
+    int firstLine = 0;  // DuplicateKey: where the key was first given
 };
 
 // Reads both blocks from text. On any fault returns false with the reason and leaves the

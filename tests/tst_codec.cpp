@@ -60,8 +60,6 @@ void TestCodec::requestsOnTheWire_data()
     };
     QTest::newRow("version") << read(proto::kVersionAddr, 4) << hex("55AA0800040020000804000030");
     QTest::newRow("system") << read(proto::kSysParAddr, 34) << hex("55AA08000400F8000822000026");
-    QTest::newRow("hardware") << read(proto::kHardwParAddr, 10)
-                              << hex("55AA08000400FC00080A000012");
     // A 42-byte body in a 47-byte frame; the sum wraps at 256.
     QTest::newRow("system write") << buildRequestBody(proto::kOpWrite, proto::kSysParAddr,
                                                       block.constData(), 34)
@@ -121,27 +119,45 @@ void TestCodec::fieldEdges()
 void TestCodec::settingsFileFaultsChangeNothing_data()
 {
     QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("error");  // kind, line, key, range, first line of a duplicate
     const QByteArray good = settingsFileText(sampleSys(), kSampleHardw);
-    QTest::newRow("truncated") << good.left(good.size() / 2);
-    QTest::newRow("unknown format") << QByteArray(good).replace("format = 1", "format = 2");
-    QTest::newRow("out of range") << QByteArray(good).replace("calls = 60", "calls = 61");
-    QTest::newRow("cut by a NUL") << QByteArray(good).replace("calls = 60",
-                                                              {"calls = 2\0"
-                                                               "00",
-                                                               12});
-    QTest::newRow("duplicate") << good + "[hardware]\nULINE_SHORT = 1\n";
-    QTest::newRow("unknown key") << good + "extra = 1\n";
+    const auto row = [](const char *name, const QByteArray &text, const char *error) {
+        QTest::newRow(name) << text << error;
+    };
+    row("truncated", good.left(good.size() / 2), "6 0 system.switch6.end 0..65535 0");
+    row("unknown format", QByteArray(good).replace("format = 1", "format = 2"), "4 0  0..0 0");
+    row("out of range", QByteArray(good).replace("calls = 60", "calls = 61"),
+        "5 20 system.calls 2..60 0");
+    row("not a number", QByteArray(good).replace("calls = 60", "calls = 12x"),
+        "5 20 system.calls 2..60 0");
+    row("cut by a NUL",
+        QByteArray(good).replace("calls = 60",
+                                 {"calls = 2\0"
+                                  "00",
+                                  12}),
+        "1 0  0..0 0");
+    row("not key = value", good + "ULINE_SHORT\n", "2 32  0..0 0");
+    row("duplicate", good + "[hardware]\nULINE_SHORT = 1\n", "3 33 hardware.ULINE_SHORT 0..0 27");
+    row("unknown key", good + "extra = 1\n", "7 32 hardware.extra 0..0 0");
 }
 
 void TestCodec::settingsFileFaultsChangeNothing()
 {
     QFETCH(QByteArray, text);
+    QFETCH(QString, error);
     QByteArray sys, hardw;
-    SettingsFileError error;
-    QVERIFY(parseSettingsFile(settingsFileText(sampleSys(), kSampleHardw), &sys, &hardw, &error));
+    SettingsFileError e;
+    QVERIFY(parseSettingsFile(settingsFileText(sampleSys(), kSampleHardw), &sys, &hardw, &e));
     QCOMPARE(sys + hardw, sampleSys() + kSampleHardw);
-    QVERIFY(!parseSettingsFile(text, &sys, &hardw, &error));
-    QVERIFY(error.kind != SettingsFileError::None);
+    QVERIFY(!parseSettingsFile(text, &sys, &hardw, &e));
+    QCOMPARE(QString("%1 %2 %3 %4..%5 %6")
+                 .arg(e.kind)
+                 .arg(e.line)
+                 .arg(e.key)
+                 .arg(e.min)
+                 .arg(e.max)
+                 .arg(e.firstLine),
+             error);
     QCOMPARE(sys + hardw, sampleSys() + kSampleHardw);
 }
 

@@ -20,8 +20,8 @@ class TestFirmware : public QObject
 private slots:
     void uploadLandsInTheDevice_data();
     void uploadLandsInTheDevice();
-    void refusedChunkEndsTheUpload();
-    void cancelEndsSilently();
+    void uploadEndings_data();
+    void uploadEndings();
 };
 
 void TestFirmware::uploadLandsInTheDevice_data()
@@ -36,13 +36,10 @@ void TestFirmware::uploadLandsInTheDevice()
     QFETCH(int, size);
     WindowHarness h;
     QVERIFY(h.start());
-    // As each chunk reaches the device: the bar, and whether the menu would take a command.
-    QList<int> shown;
-    bool menuLive = false;
+    QList<int> shown;  // the bar as each chunk reaches the device
     QObject::connect(&h.sim(), &Simulator::requestHandled, [&] {
         if (auto *d = h.window().findChild<QProgressDialog *>())
             shown << d->value();
-        menuLive |= h.window().findChild<QAction *>("actionFirmwareVer")->isEnabled();
     });
     QVERIFY(h.upload(testImage(size)));
     QCOMPARE(h.answerer().texts().last(), kDone);
@@ -50,7 +47,6 @@ void TestFirmware::uploadLandsInTheDevice()
     for (int k = 1; k * proto::kChunkSize < size; ++k)
         expected << progressPercent(quint32(k * proto::kChunkSize), quint32(size));
     QCOMPARE(shown, expected);
-    QVERIFY(!menuLive);
 
     QCOMPARE(h.sim().requestCount(), planChunks(quint32(size)).size());
     QCOMPARE(h.sim().memory(proto::kFirmwareBase, size), testImage(size));
@@ -58,40 +54,66 @@ void TestFirmware::uploadLandsInTheDevice()
     QVERIFY(h.window().findChild<QAction *>("actionFirmwareVer")->isEnabled());
 }
 
-void TestFirmware::refusedChunkEndsTheUpload()
+void TestFirmware::uploadEndings_data()
 {
-    SimOptions opts;
-    opts.refuseWrite = 3;
-    WindowHarness h(opts);
-    QVERIFY(h.start());
-    QVERIFY(h.upload(testImage(5000)));
-    QCOMPARE(h.answerer().texts().last(),
-             QStringLiteral("Ошибка обновления прошивки!") + kUploadIncomplete);
-    QTest::qWait(100);
-    QCOMPARE(h.sim().requestCount(), 3);
-    QTRY_VERIFY(!h.window().findChild<QProgressDialog *>());
+    QTest::addColumn<int>("baud");  // 0: as fast as the pseudo-terminal goes
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("message");  // how the box that ends the upload begins
+    for (const int baud : {0, 9600}) {
+        // Unpaced, the upload ends before the progress dialog would have shown itself.
+        const int last = baud ? 1 : 3;  // the request that goes wrong
+        const auto row = [=](const char *fault, const char *message, int written) {
+            QTest::addRow("%s, %d baud", fault, baud) << baud << fault << 5000
+                                                      << message + kUploadIncomplete
+                    + QStringLiteral("\nЗаписано блоков: %1 из 5.").arg(last + written - 1);
+        };
+        row("refused", "Ошибка обновления прошивки!", 0);
+        row("no reply", "Устройство не отвечает!", 0);
+        row("bad checksum", "Ошибка чтения данных!", 0);
+        row("line gone", "Связь через порт нарушена: проверьте кабель и повторите.", 1);
+        row("cancel", "Обновление прошивки отменено.", 1);
+    }
+    QTest::newRow("too large") << 0 << "" << 54273
+                               << "Файл прошивки слишком большой: 54 273 байт, не более 54 272.";
 }
 
-void TestFirmware::cancelEndsSilently()
+void TestFirmware::uploadEndings()
 {
+    QFETCH(int, baud);
+    QFETCH(QString, fault);
+    QFETCH(int, size);
+    QFETCH(QString, message);
+    const int last = fault.isEmpty() ? 0 : baud ? 1 : 3;
     SimOptions opts;
-    opts.delayMs = 300;
+    opts.baud = baud;
+    opts.refuseWrite = fault == "refused" ? last : 0;
+    opts.noReplyTo = fault == "no reply" ? last : 0;
+    opts.corruptReplyTo = fault == "bad checksum" ? last : 0;
+    opts.disconnectAfter = fault == "line gone" ? last : 0;
     WindowHarness h(opts);
     QVERIFY(h.start());
-    h.upload(testImage(4096), 0);
-    auto *dialog = h.window().findChild<QProgressDialog *>();
-    QVERIFY(dialog);
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Velmor4 util"));
-    QCOMPARE(dialog->windowModality(), Qt::WindowModal);
-    dialog->cancel();
-    QTRY_VERIFY(!h.window().findChild<QProgressDialog *>());
-    QTest::qWait(400);
-    QCOMPARE(h.sim().requestCount(), 1);
-    QCOMPARE(h.answerer().boxes().size(), 1);  // the question alone
-
-    h.sim().options().delayMs = 0;
-    QVERIFY(h.run("actionFirmwareVer"));
-    QCOMPARE(h.answerer().texts().last(), QStringLiteral("Версия прошивки: 1.05"));
+    const QString port = h.sim().slavePath();
+    QObject::connect(&h.sim(), &Simulator::requestHandled, [&] {
+        if (fault == "cancel" && h.sim().requestCount() == last)
+            h.window().findChild<QProgressDialog *>()->cancel();
+    });
+    h.answerer().holdBoxes(200);
+    QVERIFY(h.upload(testImage(size), 2, 8000));
+    QVERIFY2(h.answerer().texts().last().startsWith(message),
+             qPrintable(h.answerer().texts().last()));
+    QVERIFY(h.answerer().boxes().last().focused);
+    QTest::qWait(300);
+    QCOMPARE(h.answerer().boxes().size(), 2);
+    QCOMPARE(h.sim().requestCount(), last);
+    QVERIFY(!h.window().findChild<QProgressDialog *>());
+    // The window takes the next command, after a lost reply once the line has been quiet for
+    // a reply timeout; a line that is gone says so at once.
+    QTRY_VERIFY_WITH_TIMEOUT(h.window().findChild<QAction *>("actionFirmwareVer")->isEnabled(),
+                             proto::kReplyTimeoutMs + 1000);
+    QVERIFY(h.run("actionFirmwareVer", 1, 1500));
+    QVERIFY(
+        h.answerer().texts().last().contains(fault == "line gone" ? "\nПорт: " + port : "1.05"));
 }
 
 QTEST_MAIN(TestFirmware)

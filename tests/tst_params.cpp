@@ -5,8 +5,6 @@
 #include "params/settingsfile.h"
 #include "tests/support/harness.h"
 
-#include <QLineEdit>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,14 +56,19 @@ void TestParams::writeStopsBeforeSending_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QStringList>("edits");  // "field=text"; a table cell as "row,column"
     QTest::addColumn<QString>("focus");      // where the engineer is taken; empty: no check
+    QTest::addColumn<QString>("field");      // the second line of the message
     const QByteArray sys = "actionSysParWrite";
-    QTest::newRow("declined, not checked") << sys << "Нет" << QStringList{"comUsedEdit=x"} << "";
-    QTest::newRow("cell 65536") << sys << "Да" << QStringList{"3,1=65536"} << "3,1";
+    QTest::newRow("declined, not checked") << sys << "Нет" << QStringList{"comUsedEdit=x"} << ""
+                                           << "";
+    QTest::newRow("cell 65536") << sys << "Да" << QStringList{"3,1=65536"} << "3,1"
+                                << "Коммутатор 4, Кон. № абон.: от 0 до 65535";
     QTest::newRow("first bad field wins")
-        << sys << "Да" << QStringList{"0,0=x", "comUsedEdit=9"} << "0,0";
+        << sys << "Да" << QStringList{"0,0=x", "comUsedEdit=9"} << "0,0"
+        << "Коммутатор 1, Нач. № абон.: от 0 до 65535";
     QTest::newRow("hardware, first bad field wins")
         << QByteArray("actionHardwWrite") << "Да"
-        << QStringList{"uLineTrDownEdit=0", "repeatTimeoutEdit=12a"} << "uLineTrDownEdit";
+        << QStringList{"uLineTrDownEdit=0", "repeatTimeoutEdit=12a"} << "uLineTrDownEdit"
+        << "ULINE_TR_DOWN: от 1 до 1023";
 }
 
 void TestParams::writeStopsBeforeSending()
@@ -74,6 +77,7 @@ void TestParams::writeStopsBeforeSending()
     QFETCH(QString, answer);
     QFETCH(QStringList, edits);
     QFETCH(QString, focus);
+    QFETCH(QString, field);
     WindowHarness h;
     QVERIFY(h.start());
     for (const QString &e : edits) {
@@ -87,7 +91,7 @@ void TestParams::writeStopsBeforeSending()
     QVERIFY(h.run(action, focus.isEmpty() ? 1 : 2));
     QTest::qWait(50);
     QCOMPARE(h.sim().requestCount(), 0);
-    QCOMPARE(h.answerer().texts().last() == QStringLiteral("Неверное значение"), !focus.isEmpty());
+    QCOMPARE(h.answerer().texts().last() == "Неверное значение\n" + field, !focus.isEmpty());
     if (focus.contains(','))
         QCOMPARE(QString("%1,%2").arg(h.table()->currentRow()).arg(h.table()->currentColumn()),
                  focus);

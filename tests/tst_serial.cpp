@@ -1,14 +1,22 @@
 // The serial worker on its own thread against a pseudo-terminal playing the device: every
 // request ends in exactly one outcome, however the line behaves. The frame parser is also
 // checked against a model of its rules by its fuzz target.
+#include "link/porterror.h"
 #include "link/protocol.h"
 #include "link/request.h"
 #include "link/serial.h"
 #include "tests/support/ptydevice.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 QByteArray hex(const char *text)
@@ -19,9 +27,34 @@ QByteArray hex(const char *text)
 const QByteArray kVersionBody = hex("0400200008040000");
 const QByteArray kVersionFrame = hex("55AA0800040020000804000030");
 const QByteArray kVersionReply = hex("55AA0400006505016B");
-const QString kNoReply = QStringLiteral("error:Устройство не отвечает!");
+const QString kNoReply = QStringLiteral("error:Устройство не отвечает!\nПорт: %port");
 const QString kBadSum = QStringLiteral("error:Ошибка чтения данных!");
 constexpr int kTimeout = 300;
+
+// Runs work in a child that dropped root's privileges to uid and gid (as an ordinary user, in
+// this process) and returns what the work returned.
+QByteArray runAsUser(uid_t uid, gid_t gid, const std::function<QByteArray()> &work)
+{
+    int fds[2];
+    if (geteuid() != 0 || pipe(fds) != 0)
+        return work();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // Supplementary groups first: root's would otherwise stay with the child.
+        if (setgroups(1, &gid) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+            _exit(1);
+        const QByteArray out = work();
+        _exit(write(fds[1], out.constData(), size_t(out.size())) == out.size() ? 0 : 1);
+    }
+    close(fds[1]);
+    QByteArray out;
+    char buf[512];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+        out.append(buf, int(n));
+    close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    return out;
+}
 
 // Drives the worker the way the window does: queued signals in, queued signals out.
 class Link : public QObject
@@ -120,6 +153,7 @@ void TestSerial::oneOutcomePerRequest()
     QFETCH(QList<QByteArray>, chunks);
     QFETCH(int, pieceSize);
     QFETCH(QString, outcome);
+    outcome.replace("%port", m_dev->path());
     m_dev->write(waiting);
     emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
     QCOMPARE(m_dev->waitForBytes(kVersionFrame.size()), kVersionFrame);
@@ -134,24 +168,61 @@ void TestSerial::oneOutcomePerRequest()
 
 void TestSerial::portFailuresNameThePort_data()
 {
-    QTest::addColumn<bool>("held");  // by another program; else a port that does not exist
-    QTest::addColumn<QString>("hint");
-    QTest::newRow("no such port") << false << "";
-    QTest::newRow("held") << true << "\nПорт занят другой программой: закройте её и повторите.";
+    QTest::addColumn<QString>("node");  // "missing", "held", or "owner:group mode" of a file
+    QTest::addColumn<QString>("what");  // in the window's first line
+    QTest::addColumn<QString>("hint");  // in the tool's last line
+    const auto row = [](const char *node, const char *what, const char *hint) {
+        QTest::newRow(node) << node << what << hint;
+    };
+    row("missing", "Порт не найден: проверьте кабель и выбор порта.", "No such port: check");
+    row("held", "Порт занят другой программой: закройте её и повторите.", "held by another");
+    row("root:dialout 660", "группу dialout (sudo usermod -aG dialout $USER)", "group dialout (");
+    row("root:root 600", "у этого пользователя (владелец root:root, права 600)",
+        "root:root, mode 600");
+    row("root:root 660", "у этого пользователя (владелец root:root, права 660)",
+        "root:root, mode 660");
+    row("root:dialout 640", "(владелец root:dialout, права 640)", "(owner root:dialout, mode 640)");
+    row("nobody:nogroup 000", "(владелец nobody:nogroup, права 000)", "nobody:nogroup, mode 000");
 }
 
 void TestSerial::portFailuresNameThePort()
 {
-    QFETCH(bool, held);
+    QFETCH(QString, node);
+    QFETCH(QString, what);
     QFETCH(QString, hint);
-    const QString port = held ? m_dev->path() : QStringLiteral("/nonexistent/ttyV4");
+    QTemporaryDir dir;
+    QString port = node == "held" ? m_dev->path() : dir.filePath("ttyV4");
     QSerialPort other(port);
-    QCOMPARE(other.open(QIODevice::ReadWrite), held);
-    emit m_link->send(port, kVersionBody, kTimeout);
-    QTRY_COMPARE(m_link->events.size(), 1);
-    QVERIFY2(m_link->events[0].endsWith("\nПорт: " + port + hint), qPrintable(m_link->events[0]));
-    QTest::qWait(kTimeout + 100);
-    QCOMPARE(m_link->events.size(), 1);
+    QCOMPARE(other.open(QIODevice::ReadWrite), node == "held");
+    const auto tryPort = [&] {
+        QSerialPort p(port);
+        PortFailure f;
+        if (!p.open(QIODevice::ReadWrite))
+            f = describePortFailure(p, p.error());
+        f.portName = port;  // as the worker and the tool name it
+        return (portFailureText(f) + "\n\n" + portFailureTextEn(f)).toUtf8();
+    };
+    QString seen = QString::fromUtf8(tryPort());
+    if (node.contains(' ')) {
+        // A real node of that owner and mode, tried by an ordinary user.
+        const group *g = getgrnam(node.section(' ', 0, 0).section(':', 1).toLatin1());
+        const passwd *u = getpwnam(node.section(':', 0, 0).toLatin1());
+        QVERIFY(g && u && QFile(port).open(QIODevice::WriteOnly));
+        if (chown(QFile::encodeName(port), u->pw_uid, g->gr_gid) != 0)
+            QSKIP("giving the file away needs root");
+        QCOMPARE(chmod(QFile::encodeName(port), node.section(' ', 1).toUInt(nullptr, 8)), 0);
+        QCOMPARE(chmod(QFile::encodeName(dir.path()), 0755), 0);
+        seen = QString::fromUtf8(runAsUser(65534, 65534, tryPort));
+        QVERIFY(seen.section("\n\n", 0, 0).endsWith("\nPermission denied"));
+    } else {
+        // Through the worker: what happened, the port, and the system's own text last.
+        emit m_link->send(port, kVersionBody, kTimeout);
+        QTRY_COMPARE(m_link->events.size(), 1);
+        QCOMPARE(m_link->events[0], "error:" + seen.section("\n\n", 0, 0));
+        QCOMPARE(seen.section('\n', 1, 1), "Порт: " + port);
+    }
+    QVERIFY2(seen.section('\n', 0, 0).contains(what), qPrintable(seen));
+    QVERIFY2(seen.section('\n', -1).contains(hint), qPrintable(seen));
 }
 
 void TestSerial::lateReplyIsWaitedOut_data()
@@ -171,7 +242,8 @@ void TestSerial::lateReplyIsWaitedOut()
     emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
     QCOMPARE(m_dev->waitForBytes(kVersionFrame.size()), kVersionFrame);
     m_dev->consume();
-    QTRY_COMPARE(m_link->events, QStringList{kNoReply});
+    const QString noReply = QString(kNoReply).replace("%port", m_dev->path());
+    QTRY_COMPARE(m_link->events, QStringList{noReply});
     const QElapsedTimer &t = m_link->lastError;
     emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
     QTest::qWait(100);
@@ -180,7 +252,7 @@ void TestSerial::lateReplyIsWaitedOut()
     QCOMPARE(m_dev->waitForBytes(kVersionFrame.size(), 1000), kVersionFrame);
     QVERIFY(t.elapsed() >= quietMs - 30);
     m_dev->write(hex("55AA01000202"));
-    QTRY_COMPARE(m_link->events, (QStringList{kNoReply, "data:02"}));
+    QTRY_COMPARE(m_link->events, (QStringList{noReply, "data:02"}));
 }
 
 QTEST_GUILESS_MAIN(TestSerial)

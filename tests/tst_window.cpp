@@ -8,10 +8,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyleOptionComboBox>
 #include <QTableWidget>
 #include <QTest>
 
@@ -30,6 +35,17 @@ QStringList items(QComboBox *combo)
         out << combo->itemText(i);
     return out;
 }
+
+bool scanned(MainWindow &w)
+{
+    w.show();
+    return QTest::qWaitFor([&] { return chooser(w)->count() >= g_ports.size(); });
+}
+
+QString remembered()
+{
+    return QSettings(WindowHarness::iniPath(), QSettings::IniFormat).value("COM").toString();
+}
 }  // namespace
 
 class TestWindow : public QObject
@@ -40,7 +56,7 @@ private slots:
     void cleanup();
     void startValuesAndDialogs();
     void tabLeavesTheTable();
-    void quitJoinsTheWorkerAndSavesThePort();
+    void quitJoinsTheWorker();
     void exitWhileARequestIsInFlight();
     void scanRules_data();
     void scanRules();
@@ -48,7 +64,7 @@ private slots:
     void enumeratesOnlyWhenDevicesChange();
     void portIsRememberedWhereTheFolderAllows_data();
     void portIsRememberedWhereTheFolderAllows();
-    void failedSaveIsReported();
+    void noTextIsCut();
 };
 
 void TestWindow::init()
@@ -85,6 +101,17 @@ void TestWindow::startValuesAndDialogs()
     QCOMPARE(answerer.boxes()[0].icon, QMessageBox::Critical);
     QCOMPARE(answerer.boxes()[1].icon, QMessageBox::Information);
     QCOMPARE(answerer.boxes()[4].icon, QMessageBox::Question);
+
+    // Qt's own dialogs speak the window's language.
+    setUpApplication(*qApp);
+    QFileDialog dialog(&w);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QString texts;
+    for (const char *label : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+        texts += dialog.findChild<QLabel *>(label)->text();
+    for (const QPushButton *button : dialog.findChildren<QPushButton *>())
+        texts += button->text();
+    QVERIFY2(!texts.contains(QRegularExpression("[A-Za-z]")), qPrintable(texts));
 }
 
 void TestWindow::tabLeavesTheTable()
@@ -99,21 +126,18 @@ void TestWindow::tabLeavesTheTable()
     QCOMPARE(QApplication::focusWidget(), w.findChild<QLineEdit *>("comUsedEdit"));
 }
 
-void TestWindow::quitJoinsTheWorkerAndSavesThePort()
+void TestWindow::quitJoinsTheWorker()
 {
     auto w = std::make_unique<MainWindow>();
     bool finished = false;
     connect(
         w->workerThread(), &QThread::finished, this, [&] { finished = true; },
         Qt::DirectConnection);
-    chooser(*w)->setCurrentIndex(1);
     QTimer::singleShot(0, w->findChild<QAction *>("actionFileQuit"), &QAction::trigger);
     QCOMPARE(qApp->exec(), 0);
     QVERIFY(!finished);
     w.reset();
     QVERIFY(finished);  // joined before the window was gone
-    QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
-    QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QStringLiteral("ttyUSB0"));
 }
 
 void TestWindow::exitWhileARequestIsInFlight()
@@ -171,21 +195,27 @@ void TestWindow::chooserFollowsThePorts()
     QSettings(WindowHarness::iniPath(), QSettings::IniFormat).setValue("COM", "ttyUSB7");
     {
         MainWindow w;
+        QVERIFY(scanned(w));
         // The remembered port is absent: the first is shown, the remembered name kept.
         QCOMPARE(chooser(w)->currentText(), QStringLiteral("ttyS0"));
         QCOMPARE(w.portName(), QStringLiteral("ttyUSB7"));
-        chooser(w)->setCurrentIndex(1);
-        // An adapter back under a new name: rebuilt, and the first port taken.
-        g_ports = QStringList{"ttyS0", "ttyUSB2"};
-        QTRY_COMPARE(items(chooser(w)), g_ports);
-        QCOMPARE(w.portName(), QStringLiteral("ttyS0"));
-        g_ports.clear();
-        QTRY_COMPARE(chooser(w)->count(), 0);
-        QCOMPARE(w.portName(), QStringLiteral("ttyS0"));
     }
-    QSettings ini(WindowHarness::iniPath(), QSettings::IniFormat);
-    QVERIFY(ini.contains(QStringLiteral("COM")));
-    QCOMPARE(ini.value(QStringLiteral("COM")).toString(), QString());
+    QCOMPARE(remembered(), QStringLiteral("ttyUSB7"));  // a start alone writes nothing
+    MainWindow w;
+    QVERIFY(scanned(w));
+    chooser(w)->setCurrentIndex(1);
+    QCOMPARE(remembered(), QStringLiteral("ttyUSB0"));
+    // The chosen adapter away and back: rebuilt twice, and the choice kept.
+    g_ports = QStringList{"ttyS0", "ttyUSB2"};
+    QTRY_COMPARE(items(chooser(w)), g_ports);
+    g_ports = QStringList{"ttyS0", "ttyUSB0"};
+    QTRY_COMPARE(chooser(w)->currentText(), QStringLiteral("ttyUSB0"));
+    // A path from the command line wins over a remembered port that is there.
+    PortList::setExtraPorts({"/dev/pts/7"});
+    MainWindow withPort;
+    QVERIFY(scanned(withPort));
+    QCOMPARE(chooser(withPort)->currentText(), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(remembered(), QStringLiteral("ttyUSB0"));
 }
 
 void TestWindow::enumeratesOnlyWhenDevicesChange()
@@ -216,6 +246,7 @@ void TestWindow::portIsRememberedWhereTheFolderAllows_data()
     QTest::newRow("portable copy") << "bin" << true;
     QTest::newRow("folder below a file") << "file/bin" << false;  // takes no file, even for root
     QTest::newRow("installed copy") << "usr/bin" << false;
+    QTest::newRow("no folder anywhere") << "file/bin" << false;  // reported, nothing saved
 }
 
 void TestWindow::portIsRememberedWhereTheFolderAllows()
@@ -231,30 +262,52 @@ void TestWindow::portIsRememberedWhereTheFolderAllows()
     const QString perUser
         = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/velmor4_util.ini";
     QFile::remove(perUser);
+    const QByteArray home = qgetenv("HOME");
+    if (QByteArray(QTest::currentDataTag()) == "no folder anywhere") {
+        qputenv("HOME", root.filePath("file").toUtf8());  // no per-user folder below a file
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot save .*velmor4_util.ini;"));
+    }
     PortList::setApplicationDir(root.filePath(appDir));
     PortList::setExtraPorts({"/dev/pts/7"});
-    for (const QString expected : {"/dev/pts/7", "ttyUSB0"}) {
-        MainWindow w;
-        QCOMPARE(chooser(w)->currentText(), expected);  // nothing remembered: the --port path
-        QCOMPARE(w.findChild<QLineEdit *>("uLineShortEdit")->toolTip(), QStringLiteral("1…1023"));
-        chooser(w)->setCurrentIndex(1);
-    }
+    MainWindow w;
+    QCOMPARE(chooser(w)->currentText(), QStringLiteral("/dev/pts/7"));  // before any scan
+    QCOMPARE(w.findChild<QLineEdit *>("uLineShortEdit")->toolTip(), QStringLiteral("1…1023"));
+    QVERIFY(scanned(w));
+    chooser(w)->setCurrentIndex(1);
     QCOMPARE(QFile::exists(root.filePath(appDir + "/velmor4_util.ini")), beside);
-    QCOMPARE(QFile::exists(perUser), !beside);
+    QCOMPARE(QFile::exists(perUser), !beside && qgetenv("HOME") == home);
+    qputenv("HOME", home);
     QFile::remove(perUser);
 }
 
-void TestWindow::failedSaveIsReported()
+void TestWindow::noTextIsCut()
 {
-    QTemporaryDir tmp;
-    const QString file = tmp.filePath("file");
-    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
-    const QByteArray home = qgetenv("HOME");
-    qputenv("HOME", file.toUtf8());  // no per-user folder can be made below a file either
-    PortList::setApplicationDir(file + "/bin");
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot save .*velmor4_util.ini;"));
-    delete new MainWindow;
-    qputenv("HOME", home);
+    PortList::setExtraPorts({"/tmp/velmor4-line7/ttyUSB-bench0"});
+    MainWindow w;
+    QVERIFY(scanned(w));
+    QStringList cut;
+    for (QWidget *widget : w.findChildren<QWidget *>()) {
+        const QFontMetrics fm(widget->font());
+        auto *combo = qobject_cast<QComboBox *>(widget);
+        QString text = combo ? combo->currentText() : widget->property("text").toString();
+        QStyleOptionComboBox opt;
+        opt.initFrom(widget);
+        // Buttons and group titles need their style's margins on top of the text.
+        int room = combo
+            ? widget->style()
+                  ->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, widget)
+                  .width()
+            : widget->contentsRect().width();
+        if (auto *group = qobject_cast<QGroupBox *>(widget))
+            text = group->title();
+        if (qobject_cast<QGroupBox *>(widget) || qobject_cast<QPushButton *>(widget))
+            room -= qMax(widget->minimumSizeHint().width(), widget->sizeHint().width())
+                - fm.horizontalAdvance(text);
+        if (!text.isEmpty() && widget->isVisible()
+            && (fm.horizontalAdvance(text) > room || fm.height() > widget->height()))
+            cut << QStringLiteral("%1 \"%2\"").arg(widget->objectName(), text);
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
 }
 
 QTEST_MAIN(TestWindow)

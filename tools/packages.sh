@@ -17,8 +17,9 @@ ensure_packages() {
     apt-get update -qq && apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(cmake make g++ qtbase5-dev libqt5serialport5-dev)
-QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev)
+# The l10n packages carry Qt's own Russian texts (file dialogs, standard buttons).
+BUILD_PACKAGES=(cmake make g++ qtbase5-dev libqt5serialport5-dev qttranslations5-l10n)
+QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-translations-l10n)
 # cpack's dependency computation, and the checks the package test runs.
 PACKAGE_TOOLS=(dpkg-dev desktop-file-utils appstream lintian)
 

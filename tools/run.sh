@@ -38,8 +38,6 @@ for _ in $(seq 50); do
 done
 [ -n "$pty" ] || { echo "The simulator did not start." >&2; exit 1; }
 echo "Simulated device on $pty" >&2
-# Preselect the simulator in the port chooser: the program remembers its port in this file.
-printf '[General]\nCOM=%s\n' "$pty" >"$build/velmor4_util.ini"
 
 if [ "$headless" = 1 ]; then
     display=":$((90 + RANDOM % 100))"

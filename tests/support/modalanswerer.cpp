@@ -6,8 +6,13 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+
+namespace {
+constexpr int kActivationMs = 500;
+}
 
 ModalAnswerer::ModalAnswerer(QObject *parent)
     : QObject(parent)
@@ -45,12 +50,33 @@ void ModalAnswerer::poll()
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;
+    // A progress dialog must be gone before the message that ends its operation shows.
+    bool box = false, progress = false;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        box |= w->isVisible() && qobject_cast<QMessageBox *>(w);
+        progress |= w->isVisible() && qobject_cast<QProgressDialog *>(w);
+    }
+    if (box && progress)
+        qFatal("a progress dialog shown together with a message box");
 
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        // The window system activates a new box a moment after it shows; one it never
+        // activates is answered all the same, and recorded as such.
+        if (box != m_pending) {
+            m_pending = box;
+            m_shown.start();
+        }
+        if (!m_shown.hasExpired(m_holdMs)
+            || (!box->isActiveWindow() && !m_shown.hasExpired(kActivationMs)))
+            return;
         // Every box the program opens carries its name; one that does not stops the test run.
         if (box->windowTitle() != QLatin1String(kAppTitle))
             qFatal("a message box titled \"%s\"", qPrintable(box->windowTitle()));
-        m_boxes.append({box->text(), box->icon()});
+        if (box->width() < box->fontMetrics().horizontalAdvance(box->windowTitle()) + 150)
+            qFatal("a box too narrow for its title and a title bar's buttons: \"%s\"",
+                   qPrintable(box->text()));
+        QWidget *focus = QApplication::focusWidget();
+        m_boxes.append({box->text(), box->icon(), focus && box->isAncestorOf(focus)});
         const QList<QAbstractButton *> buttons = box->buttons();
         QAbstractButton *press = buttons.size() == 1 ? buttons.first() : nullptr;
         if (!press && !m_answers.isEmpty()) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 #include <QQueue>
 #include <QString>
 #include <QTimer>
@@ -20,12 +22,15 @@ public:
     {
         QString text;
         QMessageBox::Icon icon;
+        bool focused;  // the keyboard focus was in the box
     };
 
     explicit ModalAnswerer(QObject *parent = nullptr);
 
     void queueAnswer(const QString &buttonText) { m_answers.enqueue(buttonText); }
     void queueFileName(const QString &path) { m_fileNames.enqueue(path); }
+    // Leaves each message box up for a while before answering, as a reading user would.
+    void holdBoxes(int ms) { m_holdMs = ms; }
 
     const QList<Seen> &boxes() const { return m_boxes; }
     QStringList texts() const;
@@ -41,6 +46,9 @@ private:
     void poll();
 
     QTimer m_timer;
+    QPointer<QWidget> m_pending;
+    QElapsedTimer m_shown;
+    int m_holdMs = 0;
     QQueue<QString> m_answers;
     QQueue<QString> m_fileNames;
     QList<Seen> m_boxes;

@@ -19,7 +19,6 @@ public:
     void consume(int n = INT_MAX) { collect(), m_received.remove(0, n); }
 
     void write(const QByteArray &bytes) { m_pty.write(bytes); }
-    void hangUp() { m_pty.close(); }  // as an adapter pulled out of its socket
     // Each piece goes out on its own turn of the event loop, with a pause between them.
     void writeSplit(const QByteArray &bytes, int pieceSize, int gapMs = 5);
 
