@@ -73,7 +73,6 @@ class TestCli : public QObject
 
 private slots:
     void init();
-    void readToFileAndStdout();
     void commands_data();
     void commands();
 
@@ -179,19 +178,6 @@ void TestCli::put(const QString &name, const QByteArray &content)
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
 }
 
-void TestCli::readToFileAndStdout()
-{
-    startSim();
-    m_sim->setMemory(kSys, kSysBlock);
-    m_sim->setMemory(kHw, kHardwBlock);
-    put(QStringLiteral("out.vlt"), "an older file");
-    QCOMPARE(run(cmd("read out.vlt")).code, 0);
-    QFile f(m_dir->filePath(QStringLiteral("out.vlt")));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), settingsFileText(kSysBlock, kHardwBlock));
-    QCOMPARE(run(cmd("read")).out, settingsFileText(kSysBlock, kHardwBlock));
-}
-
 // What a command leaves in the device's memory, what it says, and how many requests it took.
 // A request that lost its reply is sent again as it was; a failure prints no data; bad input
 // sends nothing.
@@ -213,6 +199,8 @@ void TestCli::commands_data()
     const QString pty = QLatin1String(kPty), none,
                   retry = QStringLiteral("--timeout 300 --retries 1 ");
     const SimOptions ok;
+    QTest::newRow("read to standard output") << ok << pty << "read" << 0 << kSys << factory << 2
+                                             << "\\[hardware\\]\nULINE_SHORT = 200\n";
     QTest::newRow("write, verified")
         << ok << pty << "write good.vlt" << 0 << kSys << written << 4 << "verified";
     // The trace: every frame, timestamped, with its port, as hex.

@@ -1,18 +1,11 @@
 // Firmware version and the chunked upload through the window, judged in the device.
 #include "firmware/chunks.h"
-#include "firmware/image.h"
-#include "firmware/version.h"
 #include "link/protocol.h"
 #include "tests/support/harness.h"
 
 #include <QAction>
 #include <QProgressDialog>
-#include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-const QString kDone = QStringLiteral("Прошивка успешно обновлена");
-}  // namespace
 
 class TestFirmware : public QObject
 {
@@ -42,7 +35,7 @@ void TestFirmware::uploadLandsInTheDevice()
             shown << d->value();
     });
     QVERIFY(h.upload(testImage(size)));
-    QCOMPARE(h.answerer().texts().last(), kDone);
+    QCOMPARE(h.answerer().texts().last(), QStringLiteral("Прошивка успешно обновлена"));
     QList<int> expected{0};
     for (int k = 1; k * proto::kChunkSize < size; ++k)
         expected << progressPercent(quint32(k * proto::kChunkSize), quint32(size));

@@ -56,7 +56,6 @@ private slots:
     void cleanup();
     void startValuesAndDialogs();
     void tabLeavesTheTable();
-    void quitJoinsTheWorker();
     void exitWhileARequestIsInFlight();
     void scanRules_data();
     void scanRules();
@@ -124,20 +123,6 @@ void TestWindow::tabLeavesTheTable()
     table->setCurrentCell(6, 1);
     QTest::keyClick(table, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), w.findChild<QLineEdit *>("comUsedEdit"));
-}
-
-void TestWindow::quitJoinsTheWorker()
-{
-    auto w = std::make_unique<MainWindow>();
-    bool finished = false;
-    connect(
-        w->workerThread(), &QThread::finished, this, [&] { finished = true; },
-        Qt::DirectConnection);
-    QTimer::singleShot(0, w->findChild<QAction *>("actionFileQuit"), &QAction::trigger);
-    QCOMPARE(qApp->exec(), 0);
-    QVERIFY(!finished);
-    w.reset();
-    QVERIFY(finished);  // joined before the window was gone
 }
 
 void TestWindow::exitWhileARequestIsInFlight()
