@@ -23,6 +23,9 @@ if(MINGW)
             message(FATAL_ERROR "The compiler does not know where ${dll} is")
         endif()
         install(FILES ${path} DESTINATION .)
+        # Debian's MinGW runtime carries its debugging symbols: 24 MB of libstdc++ alone.
+        install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug
+                                      \"\${CMAKE_INSTALL_PREFIX}/${dll}\")")
     endforeach()
 endif()
 
@@ -84,6 +87,5 @@ file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
      "if(CPACK_GENERATOR STREQUAL \"NSIS\")\n"
      "    set(CPACK_PACKAGE_FILE_NAME \"${VELMOR4_PACKAGE_NAME}-setup\")\n"
      "endif()\n")
-# Debian's MinGW runtime carries its debugging symbols: 24 MB of libstdc++ alone.
 set(CPACK_STRIP_FILES ON)
 include(CPack)
