@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -51,10 +50,8 @@ int main(int argc, char *argv[])
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     QTemporaryDir dir;
     const QString image = dir.filePath(QStringLiteral("fw.bin"));
-    QFile f(image);
-    if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray(int(proto::kImageLimit), '\x5A')) < 0)
+    if (!writeFullImage(image))
         return 1;
-    f.close();
     const QStringList flash = {QStringLiteral("flash"), image};
 
     DevsimProcess sim;

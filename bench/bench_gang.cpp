@@ -42,10 +42,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString image = dir.filePath(QStringLiteral("fw.bin"));
-    QFile f(image);
-    if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray(int(proto::kImageLimit), '\x5A')) < 0)
+    if (!writeFullImage(image))
         return 1;
-    f.close();
 
     double one = 0;
     for (const int n : {1, 4, 16, 32}) {

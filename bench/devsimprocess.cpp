@@ -1,5 +1,9 @@
 #include "bench/devsimprocess.h"
 
+#include "link/protocol.h"
+
+#include <QFile>
+
 DevsimProcess::~DevsimProcess()
 {
     m_process.terminate();
@@ -22,4 +26,11 @@ bool DevsimProcess::start(const QStringList &args, int devices)
         m_paths << path;
     }
     return true;
+}
+
+bool writeFullImage(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly)
+        && f.write(QByteArray(int(proto::kImageLimit), '\x5A')) == int(proto::kImageLimit);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 
 // The simulator as a process of its own, so that its work does not share our threads.
@@ -18,3 +19,6 @@ private:
     QProcess m_process;
     QStringList m_paths;
 };
+
+// A firmware image of the largest size, written to path; false if it could not be written.
+bool writeFullImage(const QString &path);
