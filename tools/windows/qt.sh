@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds Qt 5.15.8 (qtbase, then qtserialport) for x86_64-w64-mingw32 with posix threads, once,
-# into a cache folder outside the repository, and prints its prefix on standard output.
+# Builds Qt for x86_64-w64-mingw32 with posix threads, once, into a cache folder outside the
+# repository, and prints the kit's prefix on standard output: qtbase 5.15.8 (Debian's source) in a
+# prefix of its own, then a copy of it with Qt SerialPort 5.15.15 added. A new Qt SerialPort thus
+# rebuilds only itself (seconds), not qtbase (half an hour on two cores).
 #
 #   VELMOR4_QT_MINGW=DIR   use an existing Qt 5.15 MinGW kit (Qt installer, MSYS2): build nothing
 #   VELMOR4_CACHE=DIR      where the toolchain is kept (default ~/.cache/velmor4)
@@ -21,17 +23,20 @@ if [ -n "${VELMOR4_QT_MINGW:-}" ]; then
 fi
 
 qt_version=5.15.8
-serialport_sha256=6958041d9f09ec1a03aeb6f1d589025af217883bf5b4f42e2fc8e6eaceb12648
+# From 5.15.11 on, the Windows backend is the overlapped-I/O notifier again, the one Qt settled on.
+serialport_version=5.15.15
+serialport_sha256=56fc07da541b6d4c5b299206bd342615fcc405612c2128cf59d79dcdd84ef4cc
 triplet=x86_64-w64-mingw32
 cache="${VELMOR4_CACHE:-$HOME/.cache/velmor4}"
-prefix="$cache/qt-$qt_version-serialport-$qt_version-$triplet-posix"
+base="$cache/qtbase-$qt_version-$triplet-posix"
+prefix="$cache/qt-$qt_version-serialport-$serialport_version-$triplet-posix"
 if [ -f "$prefix/.complete" ]; then
     echo "$prefix"
     exit 0
 fi
 
 ensure_packages "${WINDOWS_PACKAGES[@]}"
-tarball="${QT_SERIALPORT_TARBALL:-$root/../shared/third_party/qtserialport-everywhere-src-$qt_version.tar.xz}"
+tarball="${QT_SERIALPORT_TARBALL:-$root/../shared/third_party/qtserialport-everywhere-src-$serialport_version.tar.xz}"
 [ -f "$tarball" ] || { echo "No Qt SerialPort source at $tarball (set QT_SERIALPORT_TARBALL)" >&2; exit 1; }
 echo "$serialport_sha256  $tarball" | sha256sum -c --quiet - >&2 \
     || { echo "$tarball: sha256 differs from $serialport_sha256" >&2; exit 1; }
@@ -71,13 +76,30 @@ if [ ! -f "$work/.qtbase-fetched" ]; then
     touch "$work/.qtbase-fetched"
 fi
 
+# A copied prefix: qmake takes its paths from a qt.conf beside it (CMake's files are relative).
+relocate() {
+    printf '[Paths]\nPrefix=..\n' >"$1/bin/qt.conf"
+}
+
 jobs="$(nproc)"
-if [ ! -f "$work/.qtbase-installed" ]; then
+# A kit from before qtbase had a prefix of its own: its qtbase, without the serial port module.
+old="$cache/qt-$qt_version-serialport-$qt_version-$triplet-posix"
+if [ ! -f "$base/.complete" ] && [ -f "$old/.complete" ]; then
+    log "taking qtbase from $old"
+    rm -rf "$base"
+    cp -a "$old" "$base"
+    rm -rf "$base/.complete" "$base"/include/QtSerialPort "$base"/lib/cmake/Qt5SerialPort \
+        "$base"/bin/Qt5SerialPort* "$base"/lib/libQt5SerialPort* "$base"/lib/Qt5SerialPort* \
+        "$base"/lib/pkgconfig/Qt5SerialPort* "$base"/mkspecs/modules/qt_lib_serialport*
+    relocate "$base"
+    touch "$base/.complete"
+fi
+if [ ! -f "$base/.complete" ]; then
     log "configuring qtbase for $triplet"
     rm -rf "$work/qtbase-build"
     mkdir -p "$work/qtbase-build"
     # wintab is left out of Debian's tarball, so tablet events go too.
-    (cd "$work/qtbase-build" && "$qtbase_src/configure" -prefix "$prefix" \
+    (cd "$work/qtbase-build" && "$qtbase_src/configure" -prefix "$base" \
         -xplatform win32-g++ -device-option CROSS_COMPILE=$triplet- \
         -opensource -confirm-license -release -shared -strip \
         -nomake examples -nomake tests -make libs -make tools \
@@ -88,29 +110,31 @@ if [ ! -f "$work/.qtbase-installed" ]; then
     log "building qtbase (tens of minutes on two cores)"
     (cd "$work/qtbase-build" && make -j"$jobs" >"$work/qtbase-build.log" 2>&1 && make install >>"$work/qtbase-build.log" 2>&1) \
         || { tail -n 40 "$work/qtbase-build.log" >&2; exit 1; }
-    mkdir -p "$prefix/licenses"
+    mkdir -p "$base/licenses"
     cp "$qtbase_src"/LICENSE.LGPL3 "$qtbase_src"/LICENSE.GPL3 "$qtbase_src"/LICENSE.GPL2 \
-        "$prefix/licenses/" 2>/dev/null || cp "$qtbase_src"/LICENSE.* "$prefix/licenses/"
-    touch "$work/.qtbase-installed"
+        "$base/licenses/" 2>/dev/null || cp "$qtbase_src"/LICENSE.* "$base/licenses/"
+    rm -rf "$work/qtbase-build"
+    touch "$base/.complete"
 fi
 
-if [ ! -f "$work/.serialport-installed" ]; then
-    log "building qtserialport"
-    rm -rf "$work/serialport-src" "$work/serialport-build"
-    mkdir -p "$work/serialport-src" "$work/serialport-build"
-    tar -xf "$tarball" -C "$work/serialport-src" --strip-components=1
-    # A git archive carries no generated headers: make them as a release tarball would have them.
-    (cd "$work/serialport-src" && perl "$qtbase_src/bin/syncqt.pl" -version "$qt_version" \
-        -outdir "$work/serialport-src" "$work/serialport-src" >"$work/serialport-build.log" 2>&1)
-    (cd "$work/serialport-build" && "$prefix/bin/qmake" "$work/serialport-src" >>"$work/serialport-build.log" 2>&1 \
-        && make -j"$jobs" >>"$work/serialport-build.log" 2>&1 && make install >>"$work/serialport-build.log" 2>&1) \
-        || { tail -n 40 "$work/serialport-build.log" >&2; exit 1; }
-    [ -f "$prefix/include/QtSerialPort/QSerialPort" ] \
-        || { echo "qtserialport installed no public headers" >&2; exit 1; }
-    touch "$work/.serialport-installed"
-fi
+log "building qtserialport $serialport_version into a copy of qtbase"
+rm -rf "$prefix"
+cp -a "$base" "$prefix"
+rm -f "$prefix/.complete"
+relocate "$prefix"
+rm -rf "$work/serialport-src" "$work/serialport-build"
+mkdir -p "$work/serialport-src" "$work/serialport-build"
+tar -xf "$tarball" -C "$work/serialport-src" --strip-components=1
+# A git archive carries no generated headers: make them as a release tarball would have them.
+(cd "$work/serialport-src" && perl "$qtbase_src/bin/syncqt.pl" -version "$serialport_version" \
+    -outdir "$work/serialport-src" "$work/serialport-src" >"$work/serialport-build.log" 2>&1)
+(cd "$work/serialport-build" && "$prefix/bin/qmake" "$work/serialport-src" >>"$work/serialport-build.log" 2>&1 \
+    && make -j"$jobs" >>"$work/serialport-build.log" 2>&1 && make install >>"$work/serialport-build.log" 2>&1) \
+    || { tail -n 40 "$work/serialport-build.log" >&2; exit 1; }
+[ -f "$prefix/include/QtSerialPort/QSerialPort" ] \
+    || { echo "qtserialport installed no public headers" >&2; exit 1; }
 
 touch "$prefix/.complete"
 log "Qt for Windows is in $prefix"
-rm -rf "$work/qtbase-build" "$work/serialport-build"
+rm -rf "$work/serialport-build"
 echo "$prefix"
