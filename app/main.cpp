@@ -48,6 +48,7 @@ int main(int argc, char *argv[])
         parseCommandLine(app);
     }
 
+    enableHighDpiScaling();
     QApplication app(argc, argv);
     setUpApplication(app);
     PortList::setExtraPorts(parseCommandLine(app));

@@ -22,6 +22,22 @@ constexpr int kPortScanMs = 500;
 constexpr int kTitleBarExtra = 160;
 }  // namespace
 
+void enableHighDpiScaling()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    // 125 % and 150 % as they are, not rounded to 100 % and 200 %.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+#endif
+}
+
+int titleBarWidth(const QWidget *window)
+{
+    return window->fontMetrics().horizontalAdvance(window->windowTitle()) + kTitleBarExtra;
+}
+
 void setUpApplication(QApplication &app)
 {
     // The interface is Russian whatever the system's language, and so are Qt's own dialogs:
@@ -173,8 +189,7 @@ void MainWindow::execBox(QMessageBox &box, QMessageBox::Icon icon, const QString
     // A window manager elides a title wider than its box: even a short message gets room for
     // the title and the title bar's buttons.
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
-        const int width = box.fontMetrics().horizontalAdvance(title) + kTitleBarExtra;
-        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+        grid->addItem(new QSpacerItem(titleBarWidth(&box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
     box.exec();

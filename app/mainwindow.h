@@ -24,6 +24,11 @@ inline constexpr char kAppTitle[] = "Velmor4 util";
 inline const QString kUploadIncomplete
     = QStringLiteral("\nПрошивка записана не полностью, повторите обновление.");
 
+// Called before the application object exists: on Qt 5 the window follows the system's display
+// scale (125 %, 150 %, 200 %, ...) in device-independent pixels, as it does on Qt 6 by default.
+void enableHighDpiScaling();
+// The least width at which a window manager shows the whole title beside its title bar's buttons.
+int titleBarWidth(const QWidget *window);
 // The icon, the desktop entry and Qt's own texts in Russian, before any window is made.
 void setUpApplication(QApplication &app);
 

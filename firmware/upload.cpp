@@ -97,6 +97,7 @@ void MainWindow::createProgressDialog(const QString &label, int minimum, int max
     m_progressDialog->setValue(minimum);
     m_progressDialog->setWindowModality(Qt::WindowModal);
     m_progressDialog->setWindowTitle(QLatin1String(kAppTitle));
+    m_progressDialog->setMinimumWidth(titleBarWidth(m_progressDialog));
     m_progressDialogFlag = true;
 }
 

@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -265,35 +267,68 @@ void TestWindow::portIsRememberedWhereTheFolderAllows()
     QFile::remove(perUser);
 }
 
+// Run again by CTest at 120 to 192 DPI: at every display scale each text fits its widget, no
+// widget lies over a sibling, and the title of each window and dialog fits its title bar.
 void TestWindow::noTextIsCut()
 {
     PortList::setExtraPorts({"/tmp/velmor4-line7/ttyUSB-bench0"});
     MainWindow w;
     QVERIFY(scanned(w));
-    QStringList cut;
-    for (QWidget *widget : w.findChildren<QWidget *>()) {
-        const QFontMetrics fm(widget->font());
-        auto *combo = qobject_cast<QComboBox *>(widget);
-        QString text = combo ? combo->currentText() : widget->property("text").toString();
-        QStyleOptionComboBox opt;
-        opt.initFrom(widget);
-        // Buttons and group titles need their style's margins on top of the text.
-        int room = combo
-            ? widget->style()
-                  ->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, widget)
-                  .width()
-            : widget->contentsRect().width();
-        if (auto *group = qobject_cast<QGroupBox *>(widget))
-            text = group->title();
-        if (qobject_cast<QGroupBox *>(widget) || qobject_cast<QPushButton *>(widget))
-            room -= qMax(widget->minimumSizeHint().width(), widget->sizeHint().width())
-                - fm.horizontalAdvance(text);
-        if (!text.isEmpty() && widget->isVisible()
-            && (fm.horizontalAdvance(text) > room || fm.height() > widget->height()))
-            cut << QStringLiteral("%1 \"%2\"").arg(widget->objectName(), text);
+    w.createProgressDialog(QStringLiteral("Обновление...\nБлок 53 из 53"), 0, 53);
+    auto *progress = w.findChild<QProgressDialog *>();
+    progress->show();
+    QVERIFY(QTest::qWaitForWindowExposed(progress));
+    QStringList faults;
+    for (QWidget *top : {static_cast<QWidget *>(&w), static_cast<QWidget *>(progress)})
+        if (top->width() < top->fontMetrics().horizontalAdvance(top->windowTitle()) + 150)
+            faults << QStringLiteral("title \"%1\"").arg(top->windowTitle());
+    {
+        for (QWidget *widget : w.findChildren<QWidget *>()) {
+            const QFontMetrics fm(widget->font());
+            auto *combo = qobject_cast<QComboBox *>(widget);
+            QString text = combo ? combo->currentText() : widget->property("text").toString();
+            QStyleOptionComboBox opt;
+            opt.initFrom(widget);
+            // Buttons and group titles need their style's margins on top of the text.
+            int room = combo ? widget->style()
+                                   ->subControlRect(QStyle::CC_ComboBox, &opt,
+                                                    QStyle::SC_ComboBoxEditField, widget)
+                                   .width()
+                             : widget->contentsRect().width();
+            if (auto *group = qobject_cast<QGroupBox *>(widget))
+                text = group->title();
+            if (qobject_cast<QGroupBox *>(widget) || qobject_cast<QPushButton *>(widget))
+                room -= qMax(widget->minimumSizeHint().width(), widget->sizeHint().width())
+                    - fm.horizontalAdvance(text);
+            const QStringList lines = text.split('\n');
+            int wide = 0;
+            for (const QString &line : lines)
+                wide = qMax(wide, fm.horizontalAdvance(line));
+            const int high = fm.height() + fm.lineSpacing() * (lines.size() - 1);
+            if (!text.isEmpty() && widget->isVisible() && (wide > room || high > widget->height()))
+                faults << QStringLiteral("%1 \"%2\"").arg(widget->objectName(), text);
+            if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_"))
+                continue;
+            for (QObject *other : widget->parent()->children()) {
+                auto *sibling = qobject_cast<QWidget *>(other);
+                const QRect both = sibling ? sibling->geometry() & widget->geometry() : QRect();
+                // The form's rows touch by a pixel: what counts is one widget over another.
+                if (sibling && sibling < widget && sibling->isVisible() && widget->isVisible()
+                    && !sibling->objectName().startsWith("qt_") && !sibling->isWindow()
+                    && both.width() > 2 && both.height() > 2)
+                    faults << QStringLiteral("%1 over %2")
+                                  .arg(widget->objectName(), sibling->objectName());
+            }
+        }
     }
-    QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    w.closeProgressDialog();
+    ModalAnswerer answerer;  // stops the run on a box too narrow for its title
+    w.showCritical(QStringLiteral("Ошибка"));
+    QCOMPARE(answerer.boxes().size(), 1);
+    // A sharp icon at every scale: 16, 24, 32, 48, 64 and 256 px.
+    QCOMPARE(QIcon(QFINDTESTDATA("../resources/vt.ico")).availableSizes().size(), 6);
 }
 
-QTEST_MAIN(TestWindow)
+VELMOR4_WINDOW_TEST_MAIN(TestWindow)
 #include "tst_window.moc"

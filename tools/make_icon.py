@@ -2,10 +2,12 @@
 """Draw the application icon: a Windows .ico file and the desktop's icon theme files.
 
 The icon is a blue rounded square carrying white "V4" letters.  It is
-rendered with plain Python (no imaging library) at 16x16, 32x32 and 48x48
-pixels and stored as uncompressed 32-bit BGRA bitmaps with an AND mask,
-the most widely understood kind of .ico entry (Windows resource compiler,
-Explorer, Qt's ico plugin).
+rendered with plain Python (no imaging library) at every size Windows asks
+for at 100 % to 200 % display scaling (16 to 64 pixels, and 256 for
+Explorer's large views).  The small ones are stored as uncompressed 32-bit
+BGRA bitmaps with an AND mask, the most widely understood kind of .ico entry
+(Windows resource compiler, Explorer, Qt's ico plugin); the 256-pixel one as
+PNG, as Windows stores it, which keeps the file small.
 
 The same drawing is also written as PNG files at the icon theme's usual
 sizes and as an SVG file, under resources/icons/hicolor/, for the package.
@@ -21,7 +23,8 @@ import struct
 import sys
 import zlib
 
-SIZES = (16, 32, 48)
+SIZES = (16, 24, 32, 48, 64, 256)
+PNG_IN_ICO = 256  # sizes from here on go into the .ico as PNG
 PNG_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 ICON_NAME = 'org.velmor4.Util'
 # The rim of the scalable icon: one pixel of the bitmaps at 128x128.
@@ -130,7 +133,7 @@ def bitmap_entry(size, rows):
 
 
 def build_ico():
-    images = [bitmap_entry(s, render(s)) for s in SIZES]
+    images = [build_png(s) if s >= PNG_IN_ICO else bitmap_entry(s, render(s)) for s in SIZES]
     out = bytearray(struct.pack('<HHH', 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for size, data in zip(SIZES, images):
