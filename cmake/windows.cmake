@@ -70,14 +70,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configures a Velmor4 telephone line-switc
 set(CPACK_PACKAGE_FILE_NAME ${VELMOR4_PACKAGE_NAME})
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Velmor4 util")
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Velmor4 util")
-set(CPACK_PACKAGE_EXECUTABLES velmor4_util "Velmor4 util")
 set(CPACK_NSIS_PACKAGE_NAME "Velmor4 util ${PROJECT_VERSION}")
 set(CPACK_NSIS_DISPLAY_NAME "Velmor4 util ${PROJECT_VERSION}")
-set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/resources/vt.ico)
 set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/vt.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME velmor4_util.exe)
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # A 64-bit installer for 64-bit programs: it needs no 32-bit layer (WoW64) to run.
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
@@ -88,4 +85,7 @@ file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
      "    set(CPACK_PACKAGE_FILE_NAME \"${VELMOR4_PACKAGE_NAME}-setup\")\n"
      "endif()\n")
 set(CPACK_STRIP_FILES ON)
+# Our own installer script: for all users when run as administrator, else for the user alone,
+# without administrator rights (cmake/nsis/NSIS.template.in).
+list(APPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake/nsis)
 include(CPack)

@@ -4,10 +4,14 @@
 #   - the test programs that need no pseudo-terminal of their own, through CTest;
 #   - the window against three simulated devices on COM21..COM23;
 #   - the command-line table of tst_cli against velmor4_cli.exe from the unpacked zip;
-#   - a silent install, the installed velmor4_cli.exe, and a silent uninstall.
+#   - silent installs for the user alone and for all users, the installed velmor4_cli.exe, and
+#     silent uninstalls that leave nothing behind.
 # The first run builds Qt for Windows (tools/windows/qt.sh, tens of minutes); later runs reuse it.
 # VELMOR4_QT_MINGW=PREFIX uses an existing Qt 5.15 MinGW kit instead.
 set -euo pipefail
+# Every failure says where it happened: some of the tools below fail without a word.
+trap 'echo "tools/windows.sh: failed (status $?) at line $LINENO: $BASH_COMMAND" >&2' ERR
+fail() { echo "tools/windows.sh: $*" >&2; exit 1; }
 root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/tools/packages.sh"
 ensure_packages "${WINDOWS_PACKAGES[@]}"
@@ -30,7 +34,10 @@ trap cleanup EXIT
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== Making the Wine prefix $WINEPREFIX" >&2
-    wineboot -i >/dev/null 2>&1 || true
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >"$root/build/wineboot.log" 2>&1 || true
+    [ -f "$WINEPREFIX/system.reg" ] \
+        || { tail -n 20 "$root/build/wineboot.log" >&2; fail "Wine could not make its prefix"; }
 fi
 wineserver -p 30 >/dev/null 2>&1 || true  # one server for every Wine process of this run (one may run already)
 # Wine keeps the host's QT_* variables from Windows programs; these reach them through the
@@ -112,26 +119,34 @@ echo "Wine timings: --version $(seconds wine "$cli" --version) s;" \
     "4 chunks at 9600 baud $(seconds wine "$cli" -p COM25 flash "$build/devices/4k.bin") s" \
     "(4.35 s on the line)" >&2
 
-echo "== Installer: silent install, the installed tool, silent uninstall" >&2
-installed="$WINEPREFIX/drive_c/Program Files/Velmor4 util"
-wine "$setup" /S
-wine "$installed/velmor4_cli.exe" --version
-key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmor4 util'
-menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Velmor4 util 1.0"
-[ -f "$installed/Uninstall.exe" ] || { echo "the installer left no uninstaller" >&2; exit 1; }
-[ -f "$menu/Velmor4 util.lnk" ] || { echo "the installer made no Start-menu entry" >&2; exit 1; }
-wine reg query "$key" 2>/dev/null | grep -q "DisplayName.*Velmor4 util 1.0" \
-    || { echo "the installer left no entry among the installed programs" >&2; exit 1; }
-wine "$installed/Uninstall.exe" /S
-# The uninstaller runs on from a copy of itself; wait until it has removed the programs.
-for _ in $(seq 100); do
-    [ -e "$installed/velmor4_cli.exe" ] || break
-    sleep 0.2
-done
-[ ! -e "$installed/velmor4_cli.exe" ] || { echo "the uninstaller left the programs" >&2; exit 1; }
-! wine reg query "$key" >/dev/null 2>&1 || { echo "the uninstaller left its entry" >&2; exit 1; }
-[ ! -e "$menu" ] || { echo "the uninstaller left the Start-menu entry" >&2; exit 1; }
-echo "Installer: installed, ran velmor4_cli.exe --version, uninstalled" >&2
+echo "== Installer: for the user alone and for all users, silent, then uninstalled" >&2
+key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmor4 util'
+unix_path() { winepath -u "$(wine cmd /c echo "%$1%" | tr -d '\r')" 2>/dev/null; }
+# switch, folder, registry hive that must hold the entry, the other one, Start-menu folder
+check_installer() {
+    local switch="$1" dir="$2" hive="$3" other="$4" menu="$5/Velmor4 util 1.0"
+    wine "$setup" /S $switch
+    [ "$(wine "$dir/velmor4_cli.exe" --version | tr -d '\r')" = "velmor4_cli 1.0" ] \
+        || fail "$switch: the installed velmor4_cli.exe did not run from $dir"
+    [ -f "$menu/Velmor4 util.lnk" ] || fail "$switch: no Start-menu entry in $menu"
+    wine reg query "$hive\\$key" 2>/dev/null | grep -q "DisplayName.*Velmor4 util 1.0" \
+        || fail "$switch: no entry among the installed programs in $hive"
+    ! wine reg query "$other\\$key" >/dev/null 2>&1 || fail "$switch: an entry in $other too"
+    wine "$dir/Uninstall.exe" /S
+    # The uninstaller runs on from a copy of itself; wait until it has removed the folder.
+    for _ in $(seq 100); do
+        [ -e "$dir" ] || break
+        sleep 0.2
+    done
+    [ ! -e "$dir" ] || fail "$switch: the uninstaller left $dir: $(ls "$dir")"
+    ! wine reg query "$hive\\$key" >/dev/null 2>&1 || fail "$switch: the uninstaller left its entry"
+    [ ! -e "$menu" ] || fail "$switch: the uninstaller left the Start-menu entry"
+    echo "Installer $switch: installed in $(win "$dir"), ran velmor4_cli.exe, uninstalled" >&2
+}
+check_installer /CurrentUser "$(unix_path LOCALAPPDATA)/Programs/Velmor4 util" HKCU HKLM \
+    "$(unix_path APPDATA)/Microsoft/Windows/Start Menu/Programs"
+check_installer "" "$WINEPREFIX/drive_c/Program Files/Velmor4 util" HKLM HKCU \
+    "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 
 echo "Portable zip: $zip"
 echo "Installer:    $setup"
