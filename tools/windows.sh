@@ -32,14 +32,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
+mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== Making the Wine prefix $WINEPREFIX" >&2
-    mkdir -p "$WINEPREFIX"
     wineboot -i >"$root/build/wineboot.log" 2>&1 || true
+    wineserver -w  # the registry reaches its files when the server ends
     [ -f "$WINEPREFIX/system.reg" ] \
         || { tail -n 20 "$root/build/wineboot.log" >&2; fail "Wine could not make its prefix"; }
 fi
-wineserver -p 30 >/dev/null 2>&1 || true  # one server for every Wine process of this run (one may run already)
+# One server for every Wine process of this run, until the end; what it prints (object dumps
+# among it) goes to a log, not into the output of the programs that happen to start it.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -p >"$root/build/wineserver.log" 2>&1
 # Wine keeps the host's QT_* variables from Windows programs; these reach them through the
 # prefix's own environment: no display is needed, and the offscreen platform finds fonts.
 wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /t REG_SZ /d offscreen /f >/dev/null 2>&1
