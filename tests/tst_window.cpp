@@ -282,43 +282,39 @@ void TestWindow::noTextIsCut()
     for (QWidget *top : {static_cast<QWidget *>(&w), static_cast<QWidget *>(progress)})
         if (top->width() < top->fontMetrics().horizontalAdvance(top->windowTitle()) + 150)
             faults << QStringLiteral("title \"%1\"").arg(top->windowTitle());
-    {
-        for (QWidget *widget : w.findChildren<QWidget *>()) {
-            const QFontMetrics fm(widget->font());
-            auto *combo = qobject_cast<QComboBox *>(widget);
-            QString text = combo ? combo->currentText() : widget->property("text").toString();
-            QStyleOptionComboBox opt;
-            opt.initFrom(widget);
-            // Buttons and group titles need their style's margins on top of the text.
-            int room = combo ? widget->style()
-                                   ->subControlRect(QStyle::CC_ComboBox, &opt,
-                                                    QStyle::SC_ComboBoxEditField, widget)
-                                   .width()
-                             : widget->contentsRect().width();
-            if (auto *group = qobject_cast<QGroupBox *>(widget))
-                text = group->title();
-            if (qobject_cast<QGroupBox *>(widget) || qobject_cast<QPushButton *>(widget))
-                room -= qMax(widget->minimumSizeHint().width(), widget->sizeHint().width())
-                    - fm.horizontalAdvance(text);
-            const QStringList lines = text.split('\n');
-            int wide = 0;
-            for (const QString &line : lines)
-                wide = qMax(wide, fm.horizontalAdvance(line));
-            const int high = fm.height() + fm.lineSpacing() * (lines.size() - 1);
-            if (!text.isEmpty() && widget->isVisible() && (wide > room || high > widget->height()))
-                faults << QStringLiteral("%1 \"%2\"").arg(widget->objectName(), text);
-            if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_"))
-                continue;
-            for (QObject *other : widget->parent()->children()) {
-                auto *sibling = qobject_cast<QWidget *>(other);
-                const QRect both = sibling ? sibling->geometry() & widget->geometry() : QRect();
-                // The form's rows touch by a pixel: what counts is one widget over another.
-                if (sibling && sibling < widget && sibling->isVisible() && widget->isVisible()
-                    && !sibling->objectName().startsWith("qt_") && !sibling->isWindow()
-                    && both.width() > 2 && both.height() > 2)
-                    faults << QStringLiteral("%1 over %2")
-                                  .arg(widget->objectName(), sibling->objectName());
-            }
+    for (QWidget *widget : w.findChildren<QWidget *>()) {
+        const QFontMetrics fm(widget->font());
+        auto *combo = qobject_cast<QComboBox *>(widget);
+        QString text = combo ? combo->currentText() : widget->property("text").toString();
+        QStyleOptionComboBox opt;
+        opt.initFrom(widget);
+        // Buttons and group titles need their style's margins on top of the text.
+        int room = combo
+            ? widget->style()
+                  ->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, widget)
+                  .width()
+            : widget->contentsRect().width();
+        if (auto *group = qobject_cast<QGroupBox *>(widget))
+            text = group->title();
+        if (qobject_cast<QGroupBox *>(widget) || qobject_cast<QPushButton *>(widget))
+            room -= qMax(widget->minimumSizeHint().width(), widget->sizeHint().width())
+                - fm.horizontalAdvance(text);
+        const QStringList lines = text.split('\n');
+        int wide = 0;
+        for (const QString &line : lines)
+            wide = qMax(wide, fm.horizontalAdvance(line));
+        const int high = fm.height() + fm.lineSpacing() * (lines.size() - 1);
+        if (!text.isEmpty() && widget->isVisible() && (wide > room || high > widget->height()))
+            faults << QStringLiteral("%1 \"%2\"").arg(widget->objectName(), text);
+        if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_"))
+            continue;
+        // The form's rows touch by a pixel: what counts is one widget over another.
+        for (QWidget *sibling : widget->parentWidget()->findChildren<QWidget *>(
+                 QRegularExpression("^(?!qt_)."), Qt::FindDirectChildrenOnly)) {
+            const QRect both = sibling->geometry() & widget->geometry();
+            if (sibling < widget && sibling->isVisible() && widget->isVisible() && both.width() > 2
+                && both.height() > 2)
+                faults << widget->objectName() + " over " + sibling->objectName();
         }
     }
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
@@ -330,5 +326,13 @@ void TestWindow::noTextIsCut()
     QCOMPARE(QIcon(QFINDTESTDATA("../resources/vt.ico")).availableSizes().size(), 6);
 }
 
-VELMOR4_WINDOW_TEST_MAIN(TestWindow)
+// As the program starts: high-DPI scaling on, the screen's own DPI (QTEST_MAIN assumes 96).
+int main(int argc, char *argv[])
+{
+    enableHighDpiScaling();
+    QApplication app(argc, argv);
+    TestWindow test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_window.moc"

@@ -7,24 +7,11 @@
 #include "tests/support/samples.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <memory>
-
-// Starts a window test as the program starts: high-DPI scaling on, and the screen's own DPI
-// (QTEST_MAIN would assume 96), so that CTest can run it again at other display scales.
-#define VELMOR4_WINDOW_TEST_MAIN(TestObject)                                                      \
-    int main(int argc, char *argv[])                                                               \
-    {                                                                                              \
-        enableHighDpiScaling();                                                                    \
-        QApplication app(argc, argv);                                                              \
-        TestObject test;                                                                           \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        return QTest::qExec(&test, argc, argv);                                                    \
-    }
 
 // The real window in this process, its port chooser offering one pseudo-terminal alone: played
 // by the simulator (start), or byte for byte by the test (startRaw) for replies no well-behaved
