@@ -308,7 +308,7 @@ void TestCli::commands_data()
         << kSys << written << 5 << "version 1.05, expected 1.06";
     // Devices put on a fixture one after another, each a new one, until Ctrl+C.
     SimOptions fixture;
-    fixture.presence = {300, 1200, 1200, 1200};
+    fixture.presence = {300, 2000, 1000, 1200};
     QTest::newRow("fixture")
         << fixture << pty << "--wait --report r.jsonl program --settings good.vlt --firmware fw.bin"
         << 0 << kFw << programmed << -1
