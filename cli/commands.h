@@ -2,18 +2,24 @@
 
 #include "cli/exitstatus.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <functional>
+
+class Transaction;
 
 // What the options say, checked for form by main(); the commands check the rest.
 struct CliOptions
 {
-    QStringList ports;      // --port (repeatable), else VELMOR4_PORT
-    QStringList serials;    // --serial (repeatable)
-    bool allPorts = false;  // --ports all
-    // Several ports at once: data and success texts go to the summary instead.
+    QStringList ports;    // --port (repeatable), else VELMOR4_PORT
+    QStringList serials;  // --serial (repeatable)
+    QString portKind;     // --ports: "all", "usb" or a VID:PID such as "0403:6001"
+    bool severalPorts = false;
+    // Several ports at once, or devices one after another: data and success texts go to the
+    // summary instead.
     bool gang = false;
     QString port;  // the one port a command runs on
     int timeoutMs = 0;
@@ -22,22 +28,77 @@ struct CliOptions
     bool noVerify = false;  // --no-verify
     QString trace;          // --trace: a file name, "-" for standard error, empty for none
     bool quiet = false;
+    bool wait = false;  // --wait: a fixture that serves one device after another
+    int device = 0;     // with --wait, the device's number on its port, from 1
+    QString report;     // --report: the JSON Lines file
+    QString settingsFile, firmwareFile, expectVersion;  // program
 };
 
-// A command whose input has been checked, as it runs on the port opt.port. On success it may
-// leave the line the summary, or a message, shows in *done.
-using PortJob = std::function<ExitStatus(const CliOptions &opt, QString *done)>;
+// A file a command takes or leaves, as the report names it.
+struct JobFile
+{
+    QString role;  // "settings", "firmware" or "output"
+    QString path;  // absolute
+    qint64 size = 0;
+    QString sha256;  // hex
+};
+JobFile jobFile(const QString &role, const QString &fileName, const QByteArray &content);
+
+// What a command did on one device, as far as the device confirmed it.
+struct JobRecord
+{
+    QStringList done;  // the success line, in parts
+    int blocksWritten = 0;
+    bool settingsVerified = false;
+    int chunksWritten = 0;
+    int chunksTotal = 0;
+    bool firmwareVerified = false;
+    QString version;         // as read from the device
+    QVector<JobFile> files;  // what it left, such as the file `read` saved
+};
+
+// A command whose input has been checked, ready to run on any port; the transaction is open.
+using PortJob = std::function<ExitStatus(const CliOptions &opt, Transaction &tx, JobRecord *rec)>;
+struct Job
+{
+    QString command;       // as typed: "program"
+    QString verb;          // what the live line says it is doing: "programming"
+    qint64 lineBytes = 0;  // the frames of every request and reply, for the progress
+    QVector<JobFile> files;
+    bool settings = false;  // the record tells what was written of the settings
+    bool firmware = false;  // and of the firmware
+    QString expectVersion;
+    PortJob run;
+};
 
 ExitStatus listPorts();
 // Check a command's input, before any port is opened; ExitUsage with a message for bad input.
-ExitStatus versionJob(const CliOptions &opt, const QString &unused, PortJob *job);
-ExitStatus readJob(const CliOptions &opt, const QString &fileName, PortJob *job);
-ExitStatus writeJob(const CliOptions &opt, const QString &fileName, PortJob *job);
-ExitStatus flashJob(const CliOptions &opt, const QString &fileName, PortJob *job);
+ExitStatus versionJob(const CliOptions &opt, const QString &unused, Job *job);
+ExitStatus readJob(const CliOptions &opt, const QString &fileName, Job *job);
+ExitStatus writeJob(const CliOptions &opt, const QString &fileName, Job *job);
+ExitStatus flashJob(const CliOptions &opt, const QString &fileName, Job *job);
+ExitStatus programJob(const CliOptions &opt, const QString &unused, Job *job);
+
+// The steps `program` shares with the single commands, with their bytes on the line.
+ExitStatus loadSettingsFile(const QString &fileName, QByteArray *text, QByteArray *sys,
+                            QByteArray *hardw);
+qint64 settingsLineBytes(bool verify);
+ExitStatus writeSettings(const CliOptions &opt, Transaction &tx, const QByteArray &sys,
+                         const QByteArray &hardw, JobRecord *rec);
+ExitStatus loadImage(const QString &fileName, QByteArray *image);
+qint64 flashLineBytes(int imageSize, bool verify);
+ExitStatus flashImage(const CliOptions &opt, Transaction &tx, const QByteArray &image,
+                      JobRecord *rec);
+qint64 versionLineBytes();
+ExitStatus readVersion(Transaction &tx, QString *version);
 
 // The ports named by --port, --serial, --ports or VELMOR4_PORT, each once; ExitUsage with a
 // message when there is none, one is named twice or a serial number does not pick one port.
 ExitStatus choosePorts(const CliOptions &opt, QStringList *ports);
-// Runs the job on every port at once, each on its own thread; prints the summary table and
-// returns the worst port's status.
-ExitStatus runGang(const CliOptions &opt, const QStringList &ports, const PortJob &job);
+// Runs the job on every port, several at once each on its own thread, or with --wait on one
+// device after another; each device's run goes to the report. Several ports or --wait end
+// with a summary table. Returns the worst device's status.
+ExitStatus runJob(const CliOptions &opt, const QStringList &ports, const Job &job);
+// The word the summary and the report give an exit status: ok, device, input, link,
+// interrupted.
+QString resultWord(ExitStatus status);

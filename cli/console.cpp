@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QTime>
 
 #include <cstdio>
@@ -14,12 +15,13 @@
 #define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004  // older MinGW headers lack it
 #endif
 #else
+#include <sys/ioctl.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-constexpr int kRowWidth = 79;  // a wrapped row would break the count of lines to redraw
+constexpr int kDefaultColumns = 80;
 
 QMutex g_lock;
 bool g_progressOpen = false;
@@ -49,14 +51,37 @@ bool boardOnTerminal()
     return on;
 }
 
+// The terminal's width, asked afresh each time: it may be resized while a job runs.
+int terminalColumns()
+{
+#ifdef Q_OS_WIN
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
+        return info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    winsize size = {};
+    if (ioctl(fileno(stderr), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+#endif
+    return kDefaultColumns;
+}
+
+// A live line never wraps: that would break the count of lines to redraw. The last column
+// stays free, since some consoles wrap as soon as it is written.
+QByteArray fitted(const QString &line, int columns)
+{
+    return oneLine(line).left(qMax(1, columns - 1)).toLocal8Bit();
+}
+
 // With g_lock held: the board again, from its first row.
 void redraw()
 {
     QByteArray out;
     if (g_drawn > 0)
         out += "\r\x1b[" + QByteArray::number(g_drawn) + 'A';
+    const int columns = terminalColumns();
     for (const QString &row : g_rows)
-        out += "\r\x1b[2K" + row.left(kRowWidth).toLocal8Bit() + '\n';
+        out += "\r\x1b[2K" + fitted(row, columns) + '\n';
     g_drawn = g_rows.size();
     std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
     std::fflush(stderr);
@@ -100,7 +125,11 @@ void progressLine(const QString &text, bool last)
             redraw();
         return;
     }
-    std::fprintf(stderr, "\r%s%s", qPrintable(text), last ? "\n" : "");
+    // Padded, so that a shorter line leaves nothing of the one before.
+    const int columns = terminalColumns();
+    const QByteArray line = fitted(text, columns);
+    std::fprintf(stderr, "\r%s%*s%s", line.constData(),
+                 int(qMax<qsizetype>(0, columns - 1 - line.size())), "", last ? "\n" : "");
     std::fflush(stderr);
     g_progressOpen = !last;
 }
@@ -124,6 +153,20 @@ bool stderrIsTerminal()
 #else
     return isatty(fileno(stderr)) != 0;
 #endif
+}
+
+QString oneLine(const QString &text)
+{
+    QStringList lines;
+    for (const QString &line : text.split(QRegularExpression(QStringLiteral("[\r\n]+"))))
+        if (!line.trimmed().isEmpty())
+            lines << line.trimmed();
+    QString joined = lines.join(QStringLiteral("; "));
+    for (QChar &c : joined) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    return joined;
 }
 
 QString hexAddress(quint32 address)

@@ -19,6 +19,9 @@ void message(const QString &text);
 // command can `return fail(...)`.
 ExitStatus fail(ExitStatus status, const QString &text);
 bool stderrIsTerminal();
+// Text for one row of a table or a record: line breaks become "; ", other control characters
+// spaces.
+QString oneLine(const QString &text);
 QString hexAddress(quint32 address);  // 0x0800F800
 
 // Every frame with a timestamp and its port, to a file or to standard error ("-").

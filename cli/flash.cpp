@@ -1,66 +1,13 @@
 // `flash`: the firmware image, chunk by chunk, and optionally read back.
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/progress.h"
 #include "cli/transaction.h"
 #include "firmware/chunks.h"
 #include "firmware/image.h"
 #include "link/protocol.h"
 
-#include <QElapsedTimer>
-
 namespace {
-
-// On a terminal one line that keeps changing; in a log a line every 10 %.
-class Progress
-{
-public:
-    Progress(const QString &label, int total, bool quiet)
-        : m_label(portTag() + label)
-        , m_total(total)
-        , m_quiet(quiet)
-        , m_terminal(stderrIsTerminal())
-    {
-        m_clock.start();
-    }
-
-    void update(int done)
-    {
-        if (m_quiet)
-            return;
-        const int percent = int(qint64(done) * 100 / m_total);
-        if (!m_terminal) {
-            if (percent / 10 > m_tenths) {
-                m_tenths = percent / 10;
-                note(QStringLiteral("%1: %2% (%3 of %4 bytes)")
-                         .arg(m_label)
-                         .arg(percent)
-                         .arg(done)
-                         .arg(m_total));
-            }
-            return;
-        }
-        const double seconds = m_clock.nsecsElapsed() / 1e9;
-        const double rate = seconds > 0 ? done / seconds : 0;
-        const int left = rate > 0 ? qRound((m_total - done) / rate) : 0;
-        progressLine(QStringLiteral("%1: %2%  %3/%4 bytes  %5 KiB/s  %6:%7 left ")
-                         .arg(m_label)
-                         .arg(percent, 3)
-                         .arg(done)
-                         .arg(m_total)
-                         .arg(rate / 1024, 0, 'f', 1)
-                         .arg(left / 60)
-                         .arg(left % 60, 2, 10, QLatin1Char('0')),
-                     done == m_total);
-    }
-
-private:
-    QString m_label;
-    int m_total;
-    bool m_quiet;
-    bool m_terminal;
-    int m_tenths = 0;
-    QElapsedTimer m_clock;
-};
 
 QString imageError(ImageError error, const QString &fileName)
 {
@@ -78,15 +25,32 @@ QString imageError(ImageError error, const QString &fileName)
     }
 }
 
-ExitStatus flash(const CliOptions &opt, const QByteArray &image, QString *done)
+}  // namespace
+
+ExitStatus loadImage(const QString &fileName, QByteArray *image)
 {
-    Transaction tx(opt);
-    if (const ExitStatus s = tx.open())
-        return s;
+    const ImageError error = readFirmwareImage(fileName, image);
+    if (error != ImageError::None)
+        return fail(ExitUsage, imageError(error, fileName));
+    return ExitOk;
+}
+
+qint64 flashLineBytes(int imageSize, bool verify)
+{
+    qint64 bytes = 0;
+    for (const Chunk &c : planChunks(quint32(imageSize)))
+        bytes += writeLineBytes(c.count) + (verify ? readLineBytes(c.count) : 0);
+    return bytes;
+}
+
+ExitStatus flashImage(const CliOptions &opt, Transaction &tx, const QByteArray &image,
+                      JobRecord *rec)
+{
     const QVector<Chunk> chunks = planChunks(quint32(image.size()));
-    Progress upload(QStringLiteral("flash"), image.size(), opt.quiet);
+    rec->chunksTotal = chunks.size();
     for (int i = 0; i < chunks.size(); ++i) {
         const Chunk &c = chunks.at(i);
+        tx.setStep(QStringLiteral("chunk %1 of %2").arg(i + 1).arg(chunks.size()));
         if (const ExitStatus s = tx.write(c.address, image.mid(int(c.offset), c.count))) {
             return fail(s,
                         QStringLiteral("stopped after %1 of %2 chunks: the firmware is "
@@ -94,29 +58,37 @@ ExitStatus flash(const CliOptions &opt, const QByteArray &image, QString *done)
                             .arg(i)
                             .arg(chunks.size()));
         }
-        upload.update(int(c.offset + c.count));
+        rec->chunksWritten = i + 1;
     }
     if (opt.verify) {
-        Progress check(QStringLiteral("verify"), image.size(), opt.quiet);
-        const auto progress = [&check](int done) { check.update(done); };
-        if (const ExitStatus s = tx.verify(proto::kFirmwareBase, image, progress))
+        const auto step = [&tx, &chunks](int done) {
+            tx.setStep(QStringLiteral("verify %1 of %2")
+                           .arg(qMin(done / proto::kChunkSize + 1, chunks.size()))
+                           .arg(chunks.size()));
+        };
+        step(0);
+        if (const ExitStatus s = tx.verify(proto::kFirmwareBase, image, step))
             return s;
+        rec->firmwareVerified = true;
     }
-    *done = QStringLiteral("flashed %1 bytes in %2 chunks%3")
-                .arg(image.size())
-                .arg(chunks.size())
-                .arg(opt.verify ? QStringLiteral(", verified") : QString());
+    rec->done << QStringLiteral("flashed %1 bytes in %2 chunks%3")
+                     .arg(image.size())
+                     .arg(chunks.size())
+                     .arg(opt.verify ? QStringLiteral(", verified") : QString());
     return ExitOk;
 }
 
-}  // namespace
-
-ExitStatus flashJob(const CliOptions &, const QString &fileName, PortJob *job)
+ExitStatus flashJob(const CliOptions &opt, const QString &fileName, Job *job)
 {
     QByteArray image;
-    const ImageError error = readFirmwareImage(fileName, &image);
-    if (error != ImageError::None)
-        return fail(ExitUsage, imageError(error, fileName));
-    *job = [image](const CliOptions &opt, QString *done) { return flash(opt, image, done); };
+    if (const ExitStatus s = loadImage(fileName, &image))
+        return s;
+    job->verb = QStringLiteral("flashing");
+    job->lineBytes = flashLineBytes(image.size(), opt.verify);
+    job->files << jobFile(QStringLiteral("firmware"), fileName, image);
+    job->firmware = true;
+    job->run = [image](const CliOptions &o, Transaction &tx, JobRecord *rec) {
+        return flashImage(o, tx, image, rec);
+    };
     return ExitOk;
 }

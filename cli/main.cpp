@@ -2,10 +2,12 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/interrupt.h"
+#include "cli/report.h"
 #include "link/protocol.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace {
 
@@ -20,27 +22,50 @@ const char kCommands[]
       "  version       the firmware version as \"major.minor\" (\"1.05\")\n"
       "  read [FILE]   both settings blocks as a settings file, to FILE (replaced only\n"
       "                once complete) or to standard output; with several ports FILE\n"
-      "                is a pattern where %p stands for the port (settings-%p.vlt)\n"
+      "                is a pattern where %p stands for the port (settings-%p.vlt),\n"
+      "                with --wait %n for the device's number on its port\n"
       "  write FILE    checks the whole FILE, writes the system block, then the hardware\n"
       "                block, then reads both back and compares (unless --no-verify)\n"
       "  flash IMAGE   uploads IMAGE (1 to 54272 bytes) in 1024-byte chunks from\n"
       "                0x08002400; --verify reads it back and compares\n"
+      "  program       sets a device up in one job, in this order: --settings FILE\n"
+      "                (as write), --firmware IMAGE (as flash, with --verify),\n"
+      "                --expect-version X.YY (reads the version and compares); any of\n"
+      "                them, all checked before anything is sent\n"
       "\n"
-      "Several ports (--port or --serial given more than once, or --ports all): the\n"
+      "Several ports (--port or --serial given more than once, or --ports): the\n"
       "command runs on all of them at once, with one progress line per port, and ends\n"
       "with a table on standard output: port, USB serial number, result, time and the\n"
       "message of a failure. The exit status is the worst port's.\n"
       "\n"
-      "Exit status:\n"
-      "  0  success, everything confirmed by the device\n"
-      "  1  the device refused or answered wrongly: refused write, unknown version\n"
-      "     record, wrong reply size, verify mismatch\n"
-      "  2  bad usage or bad input: unknown command, no port, unreadable or invalid\n"
-      "     settings file, empty or oversized image; nothing was sent\n"
-      "  3  communication failure: the port cannot be opened, no reply, bad checksum\n"
-      "     (after the retries)\n"
-      "  130  interrupted (Ctrl+C, SIGTERM, console closed): nothing more was sent;\n"
-      "     flash says after how many chunks it stopped\n";
+      "--wait (a fixture that runs by itself): each port waits quietly for a device (a\n"
+      "version request every 500 ms), runs the command on it, then waits until it no\n"
+      "longer answers (taken off) and for the next one, until Ctrl+C. Each port's line\n"
+      "says \"waiting for a device\", how far the job is, or \"done: PASS, remove the\n"
+      "device\" (FAIL and the result word when it failed). The run ends with a table:\n"
+      "per port the devices served, passed (PASS) and failed (FAIL); the exit status is\n"
+      "the worst device's.\n"
+      "\n"
+      "--report FILE appends one JSON object a line for every device and command:\n"
+      "start, end (ISO 8601, UTC), port, serial, vid_pid, description, command, files\n"
+      "(role, path, size, sha256), settings (blocks_written, verified), firmware\n"
+      "(chunks_written, chunks_total, verified), version, expected_version, result,\n"
+      "exit_status, message. Each record is flushed as soon as its device is done.\n"
+      "\n"
+      "Result words (summary, report) with their exit status:\n"
+      "  ok (0)             success, everything confirmed by the device (PASS)\n"
+      "  device (1)         the device refused or answered wrongly: refused write,\n"
+      "                     unknown version record, wrong reply size, verify\n"
+      "                     mismatch, another version than --expect-version\n"
+      "  input (2)          bad usage or bad input: unknown command, no port,\n"
+      "                     unreadable or invalid settings file, empty or oversized\n"
+      "                     image, a report or output file that cannot be written;\n"
+      "                     nothing was sent\n"
+      "  link (3)           communication failure: the port cannot be opened, no\n"
+      "                     reply, bad checksum (after the retries)\n"
+      "  interrupted (130)  Ctrl+C, SIGTERM, console closed: nothing more was sent;\n"
+      "                     flash and program say after how many chunks they stopped\n"
+      "Any result but ok is a FAIL.\n";
 
 struct Command
 {
@@ -49,7 +74,7 @@ struct Command
     int minArgs;
     int maxArgs;
     // Checks the input; null for a command that talks to no device.
-    ExitStatus (*prepare)(const CliOptions &opt, const QString &file, PortJob *job);
+    ExitStatus (*prepare)(const CliOptions &opt, const QString &file, Job *job);
 };
 
 // clang-format off
@@ -59,6 +84,8 @@ const Command kCommandTable[] = {
     {"read", "read [FILE]", 0, 1, readJob},
     {"write", "write FILE", 1, 1, writeJob},
     {"flash", "flash IMAGE", 1, 1, flashJob},
+    {"program", "program [--settings FILE] [--firmware IMAGE] [--expect-version X.YY]", 0, 0,
+     programJob},
 };
 // clang-format on
 
@@ -94,9 +121,11 @@ int main(int argc, char *argv[])
                                                    "serial number is <number> (repeatable)."),
                                     QStringLiteral("number"));
     const QCommandLineOption ports(QStringLiteral("ports"),
-                                   QStringLiteral("\"all\": every serial port the system "
-                                                  "lists, at once."),
-                                   QStringLiteral("all"));
+                                   QStringLiteral("Every serial port the system lists (all), "
+                                                  "every USB adapter (usb), or every adapter "
+                                                  "of one kind (a VID:PID such as 0403:6001), "
+                                                  "at once."),
+                                   QStringLiteral("all|usb|VID:PID"));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("Reply timeout in milliseconds, from the "
                                                     "end of the request (default 3000)."),
@@ -108,9 +137,29 @@ int main(int argc, char *argv[])
                                                     "same bytes at the same address."),
                                      QStringLiteral("n"), QStringLiteral("0"));
     const QCommandLineOption verify(QStringLiteral("verify"),
-                                    QStringLiteral("flash: read the image back and compare."));
+                                    QStringLiteral("flash, program: read the image back and "
+                                                   "compare."));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"),
-                                      QStringLiteral("write: do not read the settings back."));
+                                      QStringLiteral("write, program: do not read the settings "
+                                                     "back."));
+    const QCommandLineOption settings(QStringLiteral("settings"),
+                                      QStringLiteral("program: write these settings and read "
+                                                     "them back."),
+                                      QStringLiteral("file"));
+    const QCommandLineOption firmware(QStringLiteral("firmware"),
+                                      QStringLiteral("program: flash this image."),
+                                      QStringLiteral("image"));
+    const QCommandLineOption expectVersion(QStringLiteral("expect-version"),
+                                           QStringLiteral("program: the version the device "
+                                                          "must report, like 1.05."),
+                                           QStringLiteral("X.YY"));
+    const QCommandLineOption wait(QStringLiteral("wait"),
+                                  QStringLiteral("A fixture: on each port, one device after "
+                                                 "another until Ctrl+C (below)."));
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("Append a JSON record of every device to "
+                                                   "<file> (below)."),
+                                    QStringLiteral("file"));
     const QCommandLineOption trace(QStringLiteral("trace"),
                                    QStringLiteral("Log every frame sent and received, "
                                                   "timestamped, in hex, to <file> (\"-\" for "
@@ -118,9 +167,11 @@ int main(int argc, char *argv[])
                                    QStringLiteral("file"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("No progress and no success messages."));
-    p.addOptions({port, serial, ports, timeout, retries, verify, noVerify, trace, quiet});
+    p.addOptions({port, serial, ports, timeout, retries, verify, noVerify, settings, firmware,
+                  expectVersion, wait, report, trace, quiet});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("list, version, read, write or flash (below)."),
+                            QStringLiteral("list, version, read, write, flash or program "
+                                           "(below)."),
                             QStringLiteral("<command> [arguments]"));
 
     const QString seeHelp = QStringLiteral(". See velmor4_cli --help.");
@@ -138,11 +189,17 @@ int main(int argc, char *argv[])
     CliOptions opt;
     opt.serials = p.values(serial);
     opt.ports = p.values(port);
-    opt.allPorts = p.isSet(ports);
+    opt.portKind = p.value(ports);
     if (!p.isSet(port) && !p.isSet(serial) && !p.isSet(ports)
         && !qEnvironmentVariableIsEmpty("VELMOR4_PORT"))
         opt.ports << qEnvironmentVariable("VELMOR4_PORT");
-    opt.gang = opt.allPorts || opt.ports.size() + opt.serials.size() > 1;
+    opt.wait = p.isSet(wait);
+    opt.severalPorts = p.isSet(ports) || opt.ports.size() + opt.serials.size() > 1;
+    opt.gang = opt.severalPorts || opt.wait;
+    opt.report = p.value(report);
+    opt.settingsFile = p.value(settings);
+    opt.firmwareFile = p.value(firmware);
+    opt.expectVersion = p.value(expectVersion);
     opt.verify = p.isSet(verify);
     opt.noVerify = p.isSet(noVerify);
     opt.trace = p.value(trace);
@@ -153,10 +210,14 @@ int main(int argc, char *argv[])
         return fail(ExitUsage, QStringLiteral("--retries wants a number from 0 to 100"));
     if (p.isSet(port) && p.isSet(serial))
         return fail(ExitUsage, QStringLiteral("--port and --serial exclude each other"));
-    if (opt.allPorts && p.value(ports) != QLatin1String("all"))
-        return fail(ExitUsage, QStringLiteral("--ports takes \"all\" alone"));
-    if (opt.allPorts && (p.isSet(port) || p.isSet(serial)))
-        return fail(ExitUsage, QStringLiteral("--ports all excludes --port and --serial"));
+    const QRegularExpression kinds(QStringLiteral("^(all|usb|[0-9a-fA-F]{4}:[0-9a-fA-F]{4})$"));
+    if (p.isSet(ports) && (p.values(ports).size() > 1 || !kinds.match(opt.portKind).hasMatch())) {
+        return fail(ExitUsage,
+                    QStringLiteral("--ports takes all, usb or a VID:PID of four hex digits "
+                                   "each, like 0403:6001, once"));
+    }
+    if (p.isSet(ports) && (p.isSet(port) || p.isSet(serial)))
+        return fail(ExitUsage, QStringLiteral("--ports excludes --port and --serial"));
     if (opt.verify && opt.noVerify)
         return fail(ExitUsage, QStringLiteral("--verify and --no-verify exclude each other"));
 
@@ -170,6 +231,13 @@ int main(int argc, char *argv[])
     }
     if (!command)
         return fail(ExitUsage, QStringLiteral("unknown command %1").arg(args.first()) + seeHelp);
+    for (const QCommandLineOption *o : {&settings, &firmware, &expectVersion}) {
+        if (p.isSet(*o) && command->prepare != programJob) {
+            return fail(
+                ExitUsage,
+                QStringLiteral("--%1 belongs to the program command").arg(o->names().first()));
+        }
+    }
     const int count = args.size() - 1;
     if (count < command->minArgs || count > command->maxArgs)
         return fail(ExitUsage, QStringLiteral("usage: velmor4_cli [options] ") + command->usage);
@@ -177,7 +245,8 @@ int main(int argc, char *argv[])
         return listPorts();
 
     // Every input is checked once, before any port is opened.
-    PortJob job;
+    Job job;
+    job.command = QLatin1String(command->name);
     QStringList names;
     if (const ExitStatus s = command->prepare(opt, args.value(1), &job))
         return s;
@@ -187,17 +256,11 @@ int main(int argc, char *argv[])
     if (!opt.trace.isEmpty() && !openTrace(opt.trace, &why))
         return fail(ExitUsage,
                     QStringLiteral("cannot write the trace to %1: %2").arg(opt.trace, why));
+    if (!opt.report.isEmpty() && !openReport(opt.report, &why))
+        return fail(ExitUsage,
+                    QStringLiteral("cannot append to the report %1: %2").arg(opt.report, why));
     catchInterrupts();
-    ExitStatus status = ExitOk;
-    if (opt.gang) {
-        status = runGang(opt, names, job);
-    } else {
-        opt.port = names.first();
-        QString done;
-        status = job(opt, &done);
-        if (status == ExitOk && !opt.quiet && !done.isEmpty())
-            note(done);
-    }
+    const ExitStatus status = runJob(opt, names, job);
     interruptReported();
     return status;
 }

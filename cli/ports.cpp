@@ -1,6 +1,7 @@
 // `list`, and which port a command talks to.
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/report.h"
 
 #include <QSerialPortInfo>
 #include <QStringList>
@@ -20,14 +21,9 @@ ExitStatus listPorts()
 {
     QByteArray out;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        QString ids;
-        if (info.hasVendorIdentifier() && info.hasProductIdentifier()) {
-            ids = QStringLiteral("%1:%2")
-                      .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-                      .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
-        }
-        const QStringList fields = {info.portName(), field(info.description()),
-                                    field(info.manufacturer()), ids, field(info.serialNumber())};
+        const QStringList fields
+            = {info.portName(), field(info.description()), field(info.manufacturer()),
+               vidPidText(info), field(info.serialNumber())};
         out += fields.join(QLatin1Char('\t')).toLocal8Bit() + '\n';
     }
     writeOut(out);
@@ -38,11 +34,21 @@ ExitStatus choosePorts(const CliOptions &opt, QStringList *ports)
 {
     const QList<QSerialPortInfo> system = QSerialPortInfo::availablePorts();
     QStringList names = opt.ports;
-    if (opt.allPorts) {
-        for (const QSerialPortInfo &info : system)
-            names << info.portName();
-        if (names.isEmpty())
-            return fail(ExitUsage, QStringLiteral("--ports all: the system lists no serial port"));
+    if (!opt.portKind.isEmpty()) {
+        // "usb": every adapter with USB identifiers; "0403:6001": every adapter of that kind.
+        const QString kind = opt.portKind.toLower();
+        for (const QSerialPortInfo &info : system) {
+            const QString ids = vidPidText(info);
+            if (kind == QLatin1String("all") || (kind == QLatin1String("usb") && !ids.isEmpty())
+                || kind == ids)
+                names << info.portName();
+        }
+        if (names.isEmpty()) {
+            return fail(ExitUsage,
+                        QStringLiteral("--ports %1: the system lists no such serial port "
+                                       "(velmor4_cli list shows them)")
+                            .arg(opt.portKind));
+        }
     }
     for (const QString &serial : opt.serials) {
         QStringList matches;

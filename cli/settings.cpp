@@ -1,6 +1,7 @@
 // `read` and `write`: both settings blocks, to and from a settings file.
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/progress.h"
 #include "cli/transaction.h"
 #include "link/protocol.h"
 #include "params/settingsfile.h"
@@ -56,11 +57,14 @@ QString errorText(const SettingsFileError &e)
     return QStringLiteral("line %1: unknown key %2").arg(e.line).arg(e.key);
 }
 
-ExitStatus readSettings(const CliOptions &opt, const QString &pattern, QString *done)
+ExitStatus readSettings(const CliOptions &opt, Transaction &tx, const QString &pattern,
+                        JobRecord *rec)
 {
-    // Named after the port, so that every device of a gang leaves a file of its own.
-    const QString fileName
-        = QString(pattern).replace(QLatin1String("%p"), QFileInfo(opt.port).fileName());
+    // Named after the port and the device, so that every device of a gang or a fixture
+    // leaves a file of its own.
+    const QString fileName = QString(pattern)
+                                 .replace(QLatin1String("%p"), QFileInfo(opt.port).fileName())
+                                 .replace(QLatin1String("%n"), QString::number(opt.device));
     // Opened first, so that a file we could not write costs no device traffic; an earlier
     // content stays in place until the new one is complete.
     QSaveFile file(fileName);
@@ -68,12 +72,11 @@ ExitStatus readSettings(const CliOptions &opt, const QString &pattern, QString *
         return fail(ExitUsage,
                     QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
     }
-    Transaction tx(opt);
     QByteArray sys, hardw;
-    if (const ExitStatus s = tx.open())
-        return s;
+    tx.setStep(QStringLiteral("system block"));
     if (const ExitStatus s = tx.read(proto::kSysParAddr, proto::kSysParSize, &sys))
         return s;
+    tx.setStep(QStringLiteral("hardware block"));
     if (const ExitStatus s = tx.read(proto::kHardwParAddr, proto::kHardwParSize, &hardw))
         return s;
     const QByteArray text = settingsFileText(sys, hardw);
@@ -86,59 +89,90 @@ ExitStatus readSettings(const CliOptions &opt, const QString &pattern, QString *
         return fail(ExitUsage,
                     QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
     }
+    rec->files << jobFile(QStringLiteral("output"), fileName, text);
     if (opt.gang)
-        *done = QStringLiteral("saved to %1").arg(fileName);
-    return ExitOk;
-}
-
-ExitStatus writeSettings(const CliOptions &opt, const QByteArray &sys, const QByteArray &hardw,
-                         QString *done)
-{
-    Transaction tx(opt);
-    if (const ExitStatus s = tx.open())
-        return s;
-    if (const ExitStatus s = tx.write(proto::kSysParAddr, sys))
-        return s;
-    if (const ExitStatus s = tx.write(proto::kHardwParAddr, hardw))
-        return fail(s, QStringLiteral("the system block was written already"));
-    if (!opt.noVerify) {
-        if (const ExitStatus s = tx.verify(proto::kSysParAddr, sys))
-            return s;
-        if (const ExitStatus s = tx.verify(proto::kHardwParAddr, hardw))
-            return s;
-    }
-    *done = opt.noVerify ? QStringLiteral("written") : QStringLiteral("written and verified");
+        rec->done << QStringLiteral("saved to %1").arg(fileName);
     return ExitOk;
 }
 
 }  // namespace
 
-ExitStatus readJob(const CliOptions &opt, const QString &fileName, PortJob *job)
+ExitStatus loadSettingsFile(const QString &fileName, QByteArray *text, QByteArray *sys,
+                            QByteArray *hardw)
 {
-    if (opt.gang && !fileName.contains(QLatin1String("%p"))) {
-        return fail(ExitUsage,
-                    QStringLiteral("with several ports, read wants a file name with %p for "
-                                   "the port's name, like settings-%p.vlt"));
-    }
-    *job = [fileName](const CliOptions &o, QString *done) {
-        return readSettings(o, fileName, done);
-    };
-    return ExitOk;
-}
-
-ExitStatus writeJob(const CliOptions &, const QString &fileName, PortJob *job)
-{
-    QByteArray text, sys, hardw;
     SettingsFileError error;
-    if (const ExitStatus s = readSettingsFile(fileName, &text))
+    if (const ExitStatus s = readSettingsFile(fileName, text))
         return s;
-    if (!parseSettingsFile(text, &sys, &hardw, &error)) {
+    if (!parseSettingsFile(*text, sys, hardw, &error)) {
         return fail(
             ExitUsage,
             QStringLiteral("%1 is not a valid settings file: %2").arg(fileName, errorText(error)));
     }
-    *job = [sys, hardw](const CliOptions &o, QString *done) {
-        return writeSettings(o, sys, hardw, done);
+    return ExitOk;
+}
+
+qint64 settingsLineBytes(bool verify)
+{
+    const qint64 write = writeLineBytes(proto::kSysParSize) + writeLineBytes(proto::kHardwParSize);
+    const qint64 read = readLineBytes(proto::kSysParSize) + readLineBytes(proto::kHardwParSize);
+    return verify ? write + read : write;
+}
+
+ExitStatus writeSettings(const CliOptions &opt, Transaction &tx, const QByteArray &sys,
+                         const QByteArray &hardw, JobRecord *rec)
+{
+    tx.setStep(QStringLiteral("system block"));
+    if (const ExitStatus s = tx.write(proto::kSysParAddr, sys))
+        return s;
+    rec->blocksWritten = 1;
+    tx.setStep(QStringLiteral("hardware block"));
+    if (const ExitStatus s = tx.write(proto::kHardwParAddr, hardw))
+        return fail(s, QStringLiteral("the system block was written already"));
+    rec->blocksWritten = 2;
+    if (!opt.noVerify) {
+        tx.setStep(QStringLiteral("reading the settings back"));
+        if (const ExitStatus s = tx.verify(proto::kSysParAddr, sys))
+            return s;
+        if (const ExitStatus s = tx.verify(proto::kHardwParAddr, hardw))
+            return s;
+        rec->settingsVerified = true;
+    }
+    rec->done << (opt.noVerify ? QStringLiteral("settings written")
+                               : QStringLiteral("settings written and verified"));
+    return ExitOk;
+}
+
+ExitStatus readJob(const CliOptions &opt, const QString &fileName, Job *job)
+{
+    if (opt.wait && !fileName.contains(QLatin1String("%n"))) {
+        return fail(ExitUsage,
+                    QStringLiteral("with --wait, read wants a file name with %n for the "
+                                   "device's number, like settings-%n.vlt"));
+    }
+    if (opt.severalPorts && !fileName.contains(QLatin1String("%p"))) {
+        return fail(ExitUsage,
+                    QStringLiteral("with several ports, read wants a file name with %p for "
+                                   "the port's name, like settings-%p.vlt"));
+    }
+    job->verb = QStringLiteral("reading");
+    job->lineBytes = readLineBytes(proto::kSysParSize) + readLineBytes(proto::kHardwParSize);
+    job->run = [fileName](const CliOptions &o, Transaction &tx, JobRecord *rec) {
+        return readSettings(o, tx, fileName, rec);
+    };
+    return ExitOk;
+}
+
+ExitStatus writeJob(const CliOptions &opt, const QString &fileName, Job *job)
+{
+    QByteArray text, sys, hardw;
+    if (const ExitStatus s = loadSettingsFile(fileName, &text, &sys, &hardw))
+        return s;
+    job->verb = QStringLiteral("writing");
+    job->lineBytes = settingsLineBytes(!opt.noVerify);
+    job->files << jobFile(QStringLiteral("settings"), fileName, text);
+    job->settings = true;
+    job->run = [sys, hardw](const CliOptions &o, Transaction &tx, JobRecord *rec) {
+        return writeSettings(o, tx, sys, hardw, rec);
     };
     return ExitOk;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/console.h"
 #include "cli/interrupt.h"
+#include "cli/progress.h"
 #include "link/porterror.h"
 #include "link/protocol.h"
 #include "link/request.h"
@@ -48,16 +49,26 @@ ExitStatus Transaction::open()
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite))
         return portFailure(m_port.error());
+    m_guard.startSession(m_clock.elapsed(), m_opt.timeoutMs);
     return ExitOk;
+}
+
+void Transaction::setStep(const QString &step)
+{
+    if (m_progress)
+        m_progress->setStep(step);
 }
 
 ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)
 {
     const QByteArray frame = encodeFrame(body);
     for (int tries = 0;; ++tries) {
-        const Outcome outcome = attempt(frame, reply);
-        if (outcome == Reply)
+        const Outcome outcome = attempt(frame, m_opt.timeoutMs, reply);
+        if (outcome == Reply) {
+            if (m_progress)
+                m_progress->advance(exchangeLineBytes(body.size(), reply->size()));
             return ExitOk;
+        }
         if (outcome == PortError || outcome == Interrupted || tries == m_opt.retries)
             return failure(outcome, body);
         if (!m_opt.quiet) {
@@ -70,7 +81,26 @@ ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)
     }
 }
 
-Transaction::Outcome Transaction::attempt(const QByteArray &frame, QByteArray *reply)
+ExitStatus Transaction::probe(int timeoutMs, bool *answered)
+{
+    const QByteArray body
+        = buildRequestBody(proto::kOpRead, proto::kVersionAddr, nullptr, proto::kVersionSize);
+    QByteArray reply;
+    const Outcome outcome = attempt(encodeFrame(body), timeoutMs, &reply);
+    *answered = outcome == Reply;
+    switch (outcome) {
+    case Reply:
+    case NoReply:
+    case BadChecksum:
+        return ExitOk;
+    case Interrupted:
+        return ExitInterrupted;
+    default:
+        return failure(outcome, body);
+    }
+}
+
+Transaction::Outcome Transaction::attempt(const QByteArray &frame, int timeoutMs, QByteArray *reply)
 {
     if (const Outcome o = waitUntilClean(); o != Reply)
         return o;
@@ -82,7 +112,7 @@ Transaction::Outcome Transaction::attempt(const QByteArray &frame, QByteArray *r
     if (interrupted())
         return Interrupted;
 
-    const QDeadlineTimer deadline(lineTimeMs(frame.size()) + m_opt.timeoutMs);
+    const QDeadlineTimer deadline(lineTimeMs(frame.size()) + timeoutMs);
     trace("TX", frame);
     const auto portError = [this] {
         m_portError = m_port.error();
@@ -106,7 +136,7 @@ Transaction::Outcome Transaction::attempt(const QByteArray &frame, QByteArray *r
                 QByteArray received = encodeFrame(m_parser.payload());
                 received[received.size() - 1] = bytes.at(i);
                 trace("RX", received, " (bad checksum)");
-                m_guard.suspect(m_clock.elapsed(), m_opt.timeoutMs, true);
+                m_guard.suspect(m_clock.elapsed(), timeoutMs, true);
                 discard(bytes.mid(i + 1));
                 return BadChecksum;
             }
@@ -115,7 +145,7 @@ Transaction::Outcome Transaction::attempt(const QByteArray &frame, QByteArray *r
             }
         }
         if (deadline.hasExpired()) {
-            m_guard.suspect(m_clock.elapsed(), m_opt.timeoutMs, false);
+            m_guard.suspect(m_clock.elapsed(), timeoutMs, false);
             return NoReply;
         }
         Outcome outcome;

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+class JobProgress;
+
 // The port, kept open for the whole command, and one request at a time on it: each request
 // ends in its reply or in one failure, whose message is out by the time a call returns. A
 // request that lost its reply leaves the line suspect, and the next one waits till it is clean.
@@ -17,9 +19,18 @@ class Transaction
 public:
     explicit Transaction(const CliOptions &opt);
 
-    ExitStatus open();  // the port named in the options
+    // The port named in the options. Another process's request may still be answered, so
+    // the first request waits for a quiet line.
+    ExitStatus open();
+
+    // Each request the device answers counts towards the job's progress, if there is one.
+    void setProgress(JobProgress *progress) { m_progress = progress; }
+    void setStep(const QString &step);
 
     ExitStatus exchange(const QByteArray &body, QByteArray *reply);
+    // Is a device there? One version request without a message when nothing answers within
+    // timeoutMs: only a port failure or an interrupt give a status other than ExitOk.
+    ExitStatus probe(int timeoutMs, bool *answered);
     // A read whose reply holds exactly count bytes (at most one request's worth).
     ExitStatus read(quint32 address, int count, QByteArray *data);
     // A write the device confirmed.
@@ -31,7 +42,7 @@ public:
 private:
     enum Outcome { Reply, NoReply, BadChecksum, PortError, Interrupted };
 
-    Outcome attempt(const QByteArray &frame, QByteArray *reply);
+    Outcome attempt(const QByteArray &frame, int timeoutMs, QByteArray *reply);
     Outcome waitUntilClean();
     // Waits up to ms for bytes; false with the outcome when the wait must end the request.
     bool waitForBytes(int ms, Outcome *outcome);
@@ -47,4 +58,5 @@ private:
     FrameParser m_parser;
     LineGuard m_guard;
     QElapsedTimer m_clock;
+    JobProgress *m_progress = nullptr;
 };

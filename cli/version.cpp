@@ -2,36 +2,42 @@
 #include "firmware/version.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/progress.h"
 #include "cli/transaction.h"
 #include "link/protocol.h"
 
-namespace {
-
-ExitStatus showVersion(const CliOptions &opt, QString *done)
+qint64 versionLineBytes()
 {
-    Transaction tx(opt);
+    return readLineBytes(proto::kVersionSize);
+}
+
+ExitStatus readVersion(Transaction &tx, QString *version)
+{
     QByteArray record;
-    if (const ExitStatus s = tx.open())
-        return s;
+    tx.setStep(QStringLiteral("version"));
     if (const ExitStatus s = tx.read(proto::kVersionAddr, proto::kVersionSize, &record))
         return s;
-    const QString version = firmwareVersion(record);
-    if (version.isNull()) {
+    *version = firmwareVersion(record);
+    if (version->isNull()) {
         return fail(ExitDevice,
                     QStringLiteral("unknown device: version record %1")
                         .arg(QString::fromLatin1(record.toHex(' '))));
     }
-    if (opt.gang)
-        *done = version;
-    else
-        writeOut(version.toLatin1() + '\n');
     return ExitOk;
 }
 
-}  // namespace
-
-ExitStatus versionJob(const CliOptions &, const QString &, PortJob *job)
+ExitStatus versionJob(const CliOptions &, const QString &, Job *job)
 {
-    *job = showVersion;
+    job->verb = QStringLiteral("reading the version");
+    job->lineBytes = versionLineBytes();
+    job->run = [](const CliOptions &opt, Transaction &tx, JobRecord *rec) {
+        if (const ExitStatus s = readVersion(tx, &rec->version))
+            return s;
+        if (opt.gang)
+            rec->done << rec->version;
+        else
+            writeOut(rec->version.toLatin1() + '\n');
+        return ExitOk;
+    };
     return ExitOk;
 }

@@ -27,6 +27,11 @@ struct SimOptions
     int baud = 0;             // line rate for both directions, 10 bits a byte; 0 = unthrottled
     int resyncGapMs = 100;    // a half-received frame is dropped after this much silence
     bool verbose = false;     // requests, replies and ignored bytes in hex on stderr
+    // A fixture: milliseconds off it and on it in turn, starting off; after the last the
+    // device stays as it is. Off the fixture nothing reaches the device and nothing comes
+    // back; each device put on after the first is a new one, in factory state. Empty: always
+    // on.
+    QVector<int> presence;
 
     QString statePath;     // device memory kept across runs (see Device::saveState)
     QString firmwareDump;  // the firmware region written out after every write

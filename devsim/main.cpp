@@ -163,6 +163,13 @@ int main(int argc, char *argv[])
         {QStringLiteral("disconnect-after"),
          QStringLiteral("Close the terminal and exit after answering request <n>."),
          QStringLiteral("n")},
+        {QStringLiteral("present"),
+         QStringLiteral("Play devices put on and taken off a fixture: <list> of milliseconds "
+                        "off and on it in turn, starting off (\"500,4000,1000,4000\": put on "
+                        "after 0.5 s and taken off 4 s later, the next one put on 1 s after "
+                        "that and taken off 4 s later). Off it, nothing is answered; each "
+                        "device put on after the first is a new one, in factory state."),
+         QStringLiteral("list")},
         {QStringLiteral("resync-gap"),
          QStringLiteral("Drop a half-received frame after <ms> of silence (default 100, "
                         "0 never)."),
@@ -193,6 +200,15 @@ int main(int argc, char *argv[])
     if (!numbersOk)
         return 2;
     opts.noReplies = p.isSet(QStringLiteral("silent"));
+    for (const QString &ms :
+         p.value(QStringLiteral("present")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        opts.presence << ms.trimmed().toInt(&ok);
+        if (!ok || opts.presence.last() < 0) {
+            std::fprintf(stderr, "velmor4_devsim: --present wants milliseconds, like 500,4000\n");
+            return 2;
+        }
+    }
     opts.minor = quint8(minor);
     opts.major = quint8(major);
     if (p.isSet(QStringLiteral("version-byte"))) {

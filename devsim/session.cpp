@@ -60,7 +60,8 @@ Simulator::Simulator(const SimOptions &opts, QObject *parent)
     m_rxTimer = new QTimer(this);
     m_txTimer = new QTimer(this);
     m_drainTimer = new QTimer(this);
-    for (QTimer *t : {m_rxTimer, m_txTimer}) {
+    m_presenceTimer = new QTimer(this);
+    for (QTimer *t : {m_rxTimer, m_txTimer, m_presenceTimer}) {
         t->setSingleShot(true);
         t->setTimerType(Qt::PreciseTimer);
     }
@@ -68,6 +69,10 @@ Simulator::Simulator(const SimOptions &opts, QObject *parent)
     connect(m_rxTimer, &QTimer::timeout, this, &Simulator::processArrived);
     connect(m_txTimer, &QTimer::timeout, this, &Simulator::pumpOutput);
     connect(m_drainTimer, &QTimer::timeout, this, &Simulator::closeWhenDrained);
+    connect(m_presenceTimer, &QTimer::timeout, this, [this] {
+        setPresent(!m_present);
+        nextPresenceStep();
+    });
 }
 
 Simulator::~Simulator() = default;
@@ -102,7 +107,34 @@ bool Simulator::start()
     m_rxLineFree = m_txLineFree = 0;
     m_serving = true;
     m_closing = false;
+    m_present = m_opts.presence.isEmpty();
+    m_putOn = m_present ? 1 : 0;
+    m_presenceStep = 0;
+    nextPresenceStep();
     return true;
+}
+
+void Simulator::nextPresenceStep()
+{
+    if (m_presenceStep < m_opts.presence.size())
+        m_presenceTimer->start(m_opts.presence.at(m_presenceStep++));
+}
+
+void Simulator::setPresent(bool present)
+{
+    if (present == m_present)
+        return;
+    m_present = present;
+    // Whatever was on its way between the program and the device is lost with the contact.
+    m_arrived.clear();
+    m_outgoing.clear();
+    m_rxTimer->stop();
+    m_txTimer->stop();
+    m_parser.reset();
+    m_candidate.clear();
+    if (present && m_putOn++ > 0)
+        m_device.reset(m_opts.versionByte, m_opts.minor, m_opts.major);
+    log(present ? QStringLiteral("put on the fixture") : QStringLiteral("taken off the fixture"));
 }
 
 void Simulator::stop()
@@ -114,6 +146,7 @@ void Simulator::stop()
     m_rxTimer->stop();
     m_txTimer->stop();
     m_drainTimer->stop();
+    m_presenceTimer->stop();
     if (m_pty)
         m_pty->close();
 }
@@ -189,7 +222,7 @@ void Simulator::ignore(const QByteArray &bytes, const char *why)
 void Simulator::onReadyRead()
 {
     const QByteArray chunk = m_pty->readAll();
-    if (!m_serving)
+    if (!m_serving || !m_present)
         return;
     const qint64 t = now();
     const qint64 perByte = byteTime();

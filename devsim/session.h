@@ -47,6 +47,9 @@ public:
     // Writes the state file and the firmware dump, when they are configured.
     bool saveFiles();
 
+    // Puts the device on the fixture or takes it off (see SimOptions::presence).
+    void setPresent(bool present);
+
 signals:
     void requestHandled(const Request &req);
     void disconnected();
@@ -73,6 +76,7 @@ private:
     void pumpOutput();
     void closeWhenDrained();
     void saveIfDue();
+    void nextPresenceStep();
 
     void ignore(const QByteArray &bytes, const char *why);
     void flushNoise();
@@ -104,6 +108,10 @@ private:
     QTimer *m_rxTimer = nullptr;
     QTimer *m_txTimer = nullptr;
     QTimer *m_drainTimer = nullptr;
+    QTimer *m_presenceTimer = nullptr;
+    int m_presenceStep = 0;
+    bool m_present = true;
+    int m_putOn = 0;  // devices put on the fixture so far
     qint64 m_drainStarted = 0;
     QElapsedTimer m_clock;
 

@@ -16,6 +16,9 @@ public:
 
     // The request ended at `now`; `frameSeen` when a whole frame (a bad one) ended it.
     void suspect(qint64 now, int timeoutMs, bool frameSeen);
+    // A session starts at `now`: another process's request may still be answered, so the line
+    // is treated as after a discarded frame, clean after 200 ms without a byte.
+    void startSession(qint64 now, int timeoutMs) { suspect(now, timeoutMs, true); }
     // Bytes that arrived on a suspect line: they answer nothing, but restart the quiet time.
     void discard(const QByteArray &bytes, qint64 now);
     // Milliseconds of quiet still needed; 0 once the line is clean, which ends the suspicion.

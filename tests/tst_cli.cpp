@@ -3,6 +3,7 @@
 // With VELMOR4_CLI_EMULATOR (wine) and VELMOR4_CLI naming velmor4_cli.exe, the same table runs
 // against the Windows program, which reaches the terminal as a COM port through a link in
 // VELMOR4_DOSDEVICES.
+#include "devsim/pty.h"
 #include "devsim/session.h"
 #include "params/fields.h"
 #include "params/settingsfile.h"
@@ -10,8 +11,12 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <memory>
+#include <numeric>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 Q_DECLARE_METATYPE(SimOptions)
@@ -75,19 +80,23 @@ private slots:
     void init();
     void commands_data();
     void commands();
+    void narrowTerminal();
 
 private:
     void startSim(const SimOptions &opts = {}, int count = 1);
     // One port: in VELMOR4_PORT; several: one --port each. With interruptAt, SIGINT goes to
-    // the program once the last simulator has that many requests.
+    // the program once the last simulator has that many requests, with interruptAfterMs
+    // that long after the start.
     Run run(const QStringList &args, const QString &ports = QLatin1String(kPty),
-            int interruptAt = 0);
+            int interruptAt = 0, int interruptAfterMs = 0);
     QString devicePort(size_t sim) const;
     void put(const QString &name, const QByteArray &content);
+    void checkReport(int code, int devices);
 
     std::vector<std::unique_ptr<Simulator>> m_sims;
     Simulator *m_sim = nullptr;  // the first
     std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_stderr;  // where the program's standard error goes, when not to us
 };
 
 void TestCli::init()
@@ -129,7 +138,8 @@ QString TestCli::devicePort(size_t sim) const
 }
 
 // The simulator answers from this thread's event loop, so the wait must keep it running.
-Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt)
+Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt,
+                 int interruptAfterMs)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -143,11 +153,16 @@ Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt)
     if (names.size() == 1)
         env.insert(QStringLiteral("VELMOR4_PORT"), names.first());
     p.setProcessEnvironment(env);
+    if (!m_stderr.isEmpty())
+        p.setStandardErrorFile(m_stderr);
     if (interruptAt > 0) {
         connect(m_sims.back().get(), &Simulator::requestHandled, &p, [&] {
             if (m_sims.back()->requestCount() == interruptAt && p.processId() > 0)
                 ::kill(pid_t(p.processId()), SIGINT);
         });
+    }
+    if (interruptAfterMs > 0) {
+        QTimer::singleShot(interruptAfterMs, &p, [&] { ::kill(pid_t(p.processId()), SIGINT); });
     }
     p.setWorkingDirectory(m_dir->path());
     QEventLoop loop;
@@ -178,6 +193,46 @@ void TestCli::put(const QString &name, const QByteArray &content)
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
 }
 
+// Every device's record parses, agrees with the exit status and the summary, and names its
+// files as they are.
+void TestCli::checkReport(int code, int devices)
+{
+    QFile f(m_dir->filePath(QStringLiteral("r.jsonl")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    int records = 0, worst = 0;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error;
+        const QJsonObject o = QJsonDocument::fromJson(line, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const int status = o.value(QLatin1String("exit_status")).toInt(-1);
+        QCOMPARE(o.value(QLatin1String("result")).toString() == QLatin1String("ok"), status == 0);
+        const auto time = [&](const char *key) {
+            return QDateTime::fromString(o.value(QLatin1String(key)).toString(), Qt::ISODateWithMs);
+        };
+        QVERIFY(time("start").isValid() && time("start") <= time("end"));
+        QVERIFY(time("end").secsTo(QDateTime::currentDateTimeUtc()) < 60);
+        for (const QJsonValue file : o.value(QLatin1String("files")).toArray()) {
+            // By its name: under Wine the path is the Windows one.
+            QFile content(
+                m_dir->filePath(QFileInfo(file[QLatin1String("path")].toString()).fileName()));
+            QVERIFY(content.open(QIODevice::ReadOnly));
+            QCOMPARE(
+                file[QLatin1String("sha256")].toString().toLatin1(),
+                QCryptographicHash::hash(content.readAll(), QCryptographicHash::Sha256).toHex());
+        }
+        const QJsonObject fw = o.value(QLatin1String("firmware")).toObject();
+        if (!fw.isEmpty())
+            QCOMPARE(fw[QLatin1String("chunks_written")] == fw[QLatin1String("chunks_total")],
+                     status == 0);
+        worst = qMax(worst, status);
+        ++records;
+    }
+    QCOMPARE(worst, code);
+    QCOMPARE(records, devices);
+}
+
 // What a command leaves in the device's memory, what it says, and how many requests it took.
 // A request that lost its reply is sent again as it was; a failure prints no data; bad input
 // sends nothing.
@@ -189,7 +244,7 @@ void TestCli::commands_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<quint32>("address");
     QTest::addColumn<QByteArray>("memory");
-    QTest::addColumn<int>("requests");
+    QTest::addColumn<int>("requests");     // -1: as many as a fixture's polls make
     QTest::addColumn<QString>("message");  // a pattern
     const QByteArray gap(kSettingsSpan - proto::kSysParSize - proto::kHardwParSize, '\xFF');
     const QByteArray written = kSysBlock + gap + kHardwBlock;
@@ -209,8 +264,9 @@ void TestCli::commands_data()
                            << time + " TX 55 aa 08 00 04 00 20 00 08 04 00 00 30\r?\n" + time
             + " RX 55 aa 04 00 00 65 05 01 6b\r?\n";
     // The largest image, one write and one read back for each of its 53 chunks.
-    QTest::newRow("flash --verify") << ok << pty << "flash --verify full.bin" << 0 << kFw
-                                    << pattern(int(proto::kImageLimit)) << 106 << "verify: 100%";
+    QTest::newRow("flash --verify")
+        << ok << pty << "flash --verify full.bin" << 0 << kFw << pattern(int(proto::kImageLimit))
+        << 106 << "flashing 100 %[^\n]*verify 53 of 53";
     QTest::newRow("lost reply, resent")
         << faults(1, 0, 0) << pty << retry + "version" << 0 << kSys << factory << 2 << "1.05";
     QTest::newRow("lost write ack, resent")
@@ -235,8 +291,34 @@ void TestCli::commands_data()
     const QString pty2 = QStringLiteral("pty pty"),
                   oneOk = QStringLiteral("[^\n]*\n1 of 2 ports ok");
     QTest::newRow("gang, one refuses a chunk")
-        << faults(0, 0, 3) << pty2 << "flash fw.bin" << 1 << kFw << image + erased << 4
+        << faults(0, 0, 3) << pty2 << "--report r.jsonl program --firmware fw.bin" << 1 << kFw
+        << image + erased << 4
         << "device +[^\n]*refused[^\n]*; stopped after 2 of 4 chunks" + oneOk;
+    // One job per device: settings, firmware, version, in that order, all on record.
+    const QByteArray programmed
+        = image + QByteArray(int(kSys - kFw) - image.size(), '\xFF') + written;
+    QTest::newRow("program")
+        << ok << pty
+        << "--verify --report r.jsonl program --settings good.vlt --firmware fw.bin "
+           "--expect-version 1.05"
+        << 0 << kFw << programmed << 13
+        << "settings written and verified; flashed 4000 bytes in 4 chunks, verified; version 1.05";
+    QTest::newRow("program, another version")
+        << ok << pty << "--report r.jsonl program --settings good.vlt --expect-version 1.06" << 1
+        << kSys << written << 5 << "version 1.05, expected 1.06";
+    // Devices put on a fixture one after another, each a new one, until Ctrl+C.
+    SimOptions fixture;
+    fixture.presence = {300, 2000, 1000, 1200};
+    QTest::newRow("fixture")
+        << fixture << pty << "--wait --report r.jsonl program --settings good.vlt --firmware fw.bin"
+        << 0 << kFw << programmed << -1
+        << "devices: 2, passed: 2\n[\\s\\S]*done: PASS, remove the device\n\\S+ waiting for a "
+           "device \\(1 done, 1 PASS\\)";
+    // The reply to the earlier run's request comes 100 ms after that run has ended: the next
+    // run's first request waits it out.
+    QTest::newRow("late reply of the run before")
+        << faults(0, 0, 0, 0x65, 420) << pty << "--timeout 300 version ; read" << 0 << kSys
+        << factory << 3 << "\\[hardware\\]\nULINE_SHORT = 200\n";
     QTest::newRow("gang, one port missing") << ok << "pty /nonexistent/tty"
                                             << "flash --verify fw.bin" << 3 << kFw << image + erased
                                             << 8 << "/nonexistent/tty +- +link" + oneOk;
@@ -249,6 +331,13 @@ void TestCli::commands_data()
         << ok << pty << "erase" << 2 << kFw << untouched << 0 << "erase";
     QTest::newRow("unknown serial number")
         << ok << none << "--serial NO-SUCH version" << 2 << kFw << untouched << 0 << "NO-SUCH";
+    QTest::newRow("bad version text")
+        << ok << pty << "program --settings good.vlt --expect-version 1.5" << 2 << kFw << untouched
+        << 0 << "1.5";
+    QTest::newRow("report cannot be opened") << ok << pty << "--report /nonexistent/r.jsonl version"
+                                             << 2 << kFw << untouched << 0 << "report";
+    QTest::newRow("no adapter of that kind")
+        << ok << none << "--ports ffff:ffff version" << 2 << kFw << untouched << 0 << "ffff:ffff";
     QTest::newRow("one bad value")
         << ok << pty << "write bad.vlt" << 2 << kFw << untouched << 0 << "bad.vlt";
     QTest::newRow("settings FIFO")
@@ -278,18 +367,58 @@ void TestCli::commands()
             text->replace(QLatin1String(kMissing), kMissingCom);
     }
     startSim(opts, qMax(1, int(port.count(kPty))));
-    const Run r = run(cmd(qPrintable(args)), port, code == 130 ? opts.noReplyTo : 0);
+    Run r;
+    for (const QString &line : args.split(QStringLiteral(" ; "))) {
+        r = run(cmd(qPrintable(line)), port, code == 130 ? opts.noReplyTo : 0,
+                opts.presence.isEmpty()
+                    ? 0
+                    : std::accumulate(opts.presence.begin(), opts.presence.end(), 200));
+    }
     QCOMPARE(r.code, code);
     QVERIFY2(QString::fromUtf8(r.out + r.err).contains(QRegularExpression(message)), r.out + r.err);
     if (code != 0 && !port.contains(QLatin1Char(' ')))
         QCOMPARE(r.out, QByteArray());
     QCOMPARE(m_sim->memory(address, memory.size()), memory);
+    if (args.contains(QLatin1String("--report r.jsonl"))) {
+        const QRegularExpressionMatch served
+            = QRegularExpression(QStringLiteral("devices: (\\d+)")).match(QString::fromUtf8(r.out));
+        checkReport(code, served.hasMatch() ? served.captured(1).toInt() : int(port.count(kPty)));
+    }
     const QList<Request> sent = m_sim->requests();
-    QCOMPARE(sent.size(), requests);
+    if (requests >= 0)
+        QCOMPARE(sent.size(), requests);
     const int lost = opts.noReplyTo + opts.corruptReplyTo;
     if (code == 0 && lost > 0) {
         QCOMPARE(sent.at(lost).address, sent.at(lost - 1).address);
         QCOMPARE(sent.at(lost).data, sent.at(lost - 1).data);
+    }
+}
+
+// On a terminal of 30 columns the live lines are cut to fit: a wrapped one would spoil the
+// count of lines to redraw.
+void TestCli::narrowTerminal()
+{
+    if (!kDosDevices.isEmpty())
+        QSKIP("the terminal is a Linux pseudo-terminal");
+    startSim({}, 2);
+    Pty terminal;
+    QVERIFY(terminal.open());
+    const int fd = ::open(QFile::encodeName(terminal.slavePath()), O_RDWR | O_NOCTTY);
+    winsize size = {};
+    size.ws_col = 30;
+    QVERIFY(fd >= 0 && ::ioctl(fd, TIOCSWINSZ, &size) == 0);
+    ::close(fd);
+    QByteArray shown;
+    connect(&terminal, &Pty::readyRead, this, [&] { shown += terminal.readAll(); });
+    m_stderr = terminal.slavePath();
+    const Run r = run(cmd("flash fw.bin"), QStringLiteral("pty pty"));
+    m_stderr.clear();
+    QCOMPARE(r.code, 0);
+    QTRY_VERIFY(shown.contains("ok: flashed"));
+    QVERIFY(shown.contains("\x1b[2A"));
+    for (const QByteArray &piece : shown.split('\n')) {
+        const int clear = piece.lastIndexOf("\x1b[2K");  // what follows shows on the line
+        QVERIFY2(piece.mid(clear < 0 ? 0 : clear + 4).size() < 30, piece);
     }
 }
 

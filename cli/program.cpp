@@ -1,0 +1,80 @@
+// `program`: a device set up in one job: settings, firmware, version check, in that order.
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/transaction.h"
+#include "firmware/version.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// The version as the device reports it ("1.05", never "1.5"), so that a match is exact.
+bool isVersionText(const QString &text)
+{
+    const QRegularExpressionMatch m
+        = QRegularExpression(QStringLiteral("^(\\d{1,3})\\.(\\d{2,3})$")).match(text);
+    if (!m.hasMatch() || m.captured(1).toInt() > 255 || m.captured(2).toInt() > 255)
+        return false;
+    const char record[] = {0, char(0x65), char(m.captured(2).toInt()), char(m.captured(1).toInt())};
+    return firmwareVersion(QByteArray(record, sizeof record)) == text;
+}
+
+}  // namespace
+
+ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
+{
+    if (opt.settingsFile.isEmpty() && opt.firmwareFile.isEmpty() && opt.expectVersion.isEmpty()) {
+        return fail(ExitUsage,
+                    QStringLiteral("program wants --settings FILE, --firmware IMAGE or "
+                                   "--expect-version X.YY, or several of them"));
+    }
+    QByteArray text, sys, hardw, image;
+    if (!opt.settingsFile.isEmpty()) {
+        if (const ExitStatus s = loadSettingsFile(opt.settingsFile, &text, &sys, &hardw))
+            return s;
+        job->files << jobFile(QStringLiteral("settings"), opt.settingsFile, text);
+        job->lineBytes += settingsLineBytes(!opt.noVerify);
+        job->settings = true;
+    }
+    if (!opt.firmwareFile.isEmpty()) {
+        if (const ExitStatus s = loadImage(opt.firmwareFile, &image))
+            return s;
+        job->files << jobFile(QStringLiteral("firmware"), opt.firmwareFile, image);
+        job->lineBytes += flashLineBytes(image.size(), opt.verify);
+        job->firmware = true;
+    }
+    const QString expected = opt.expectVersion;
+    if (!expected.isEmpty()) {
+        if (!isVersionText(expected)) {
+            return fail(ExitUsage,
+                        QStringLiteral("--expect-version wants the version as the device "
+                                       "reports it, major.minor with two digits or more "
+                                       "after the dot, like 1.05; not %1")
+                            .arg(expected));
+        }
+        job->lineBytes += versionLineBytes();
+        job->expectVersion = expected;
+    }
+    job->verb = QStringLiteral("programming");
+    job->run = [sys, hardw, image, expected](const CliOptions &o, Transaction &tx, JobRecord *rec) {
+        if (!sys.isEmpty()) {
+            if (const ExitStatus s = writeSettings(o, tx, sys, hardw, rec))
+                return s;
+        }
+        if (!image.isEmpty()) {
+            if (const ExitStatus s = flashImage(o, tx, image, rec))
+                return s;
+        }
+        if (!expected.isEmpty()) {
+            if (const ExitStatus s = readVersion(tx, &rec->version))
+                return s;
+            if (rec->version != expected) {
+                return fail(ExitDevice,
+                            QStringLiteral("version %1, expected %2").arg(rec->version, expected));
+            }
+            rec->done << QStringLiteral("version %1").arg(rec->version);
+        }
+        return ExitOk;
+    };
+    return ExitOk;
+}

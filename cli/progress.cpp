@@ -1,0 +1,58 @@
+#include "cli/progress.h"
+
+#include "cli/console.h"
+#include "link/protocol.h"
+
+namespace {
+
+constexpr int kFrameOverhead = 5;  // sync pair, length, checksum
+
+}  // namespace
+
+qint64 exchangeLineBytes(int body, int payload)
+{
+    return body + payload + 2 * kFrameOverhead;
+}
+
+qint64 writeLineBytes(int count)
+{
+    return exchangeLineBytes(proto::kHeaderSize + count, 1);
+}
+
+qint64 readLineBytes(int count)
+{
+    return exchangeLineBytes(proto::kHeaderSize, count);
+}
+
+JobProgress::JobProgress(const QString &verb, qint64 lineBytes, bool quiet)
+    : m_verb(verb)
+    , m_total(qMax<qint64>(1, lineBytes))
+    , m_quiet(quiet)
+    , m_terminal(stderrIsTerminal())
+{
+    m_clock.start();
+}
+
+void JobProgress::advance(qint64 lineBytes)
+{
+    m_done = qMin(m_total, m_done + lineBytes);
+    if (m_quiet)
+        return;
+    const int percent = int(m_done * 100 / m_total);
+    if (!m_terminal && percent / 10 <= m_tenths)
+        return;
+    m_tenths = percent / 10;
+    // The rate so far covers every phase alike: the line's bytes take the same time whatever
+    // they carry.
+    const qint64 left = m_clock.elapsed() * (m_total - m_done) / m_done / 1000;
+    const QString text = QStringLiteral("%1%2 %3 %, %4:%5 left (%6)")
+                             .arg(portTag(), m_verb)
+                             .arg(percent)
+                             .arg(left / 60)
+                             .arg(left % 60, 2, 10, QLatin1Char('0'))
+                             .arg(m_step);
+    if (m_terminal)
+        progressLine(text, m_done == m_total);
+    else
+        note(text);
+}

@@ -1,0 +1,118 @@
+// --report: a quality record of every device, JSON Lines.
+#include "cli/report.h"
+
+#include "cli/console.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSerialPortInfo>
+
+namespace {
+
+QMutex g_reportLock;
+QFile g_report;
+
+QJsonValue textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+}
+
+QString isoTime(const QDateTime &t)
+{
+    return t.toUTC().toString(Qt::ISODateWithMs);
+}
+
+}  // namespace
+
+JobFile jobFile(const QString &role, const QString &fileName, const QByteArray &content)
+{
+    return {
+        role, QFileInfo(fileName).absoluteFilePath(), content.size(),
+        QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex())};
+}
+
+QString vidPidText(const QSerialPortInfo &info)
+{
+    if (!info.hasVendorIdentifier() || !info.hasProductIdentifier())
+        return QString();
+    return QStringLiteral("%1:%2")
+        .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+        .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+}
+
+PortIdentity identifyPort(const QString &port, const QList<QSerialPortInfo> &system)
+{
+    for (const QSerialPortInfo &info : system) {
+        if (info.portName() == port || info.systemLocation() == port)
+            return {info.serialNumber(), vidPidText(info), info.description()};
+    }
+    return {};
+}
+
+bool openReport(const QString &fileName, QString *error)
+{
+    // A FIFO would hold every device up until someone reads it.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        *error = QStringLiteral("not a regular file");
+        return false;
+    }
+    g_report.setFileName(fileName);
+    if (g_report.open(QIODevice::WriteOnly | QIODevice::Append))
+        return true;
+    *error = g_report.errorString();
+    return false;
+}
+
+void reportRun(const Job &job, const DeviceRun &run)
+{
+    if (!g_report.isOpen())
+        return;
+    const JobRecord &rec = run.record;
+    QJsonArray files;
+    for (const JobFile &f : job.files + rec.files) {
+        files.append(QJsonObject{{QStringLiteral("role"), f.role},
+                                 {QStringLiteral("path"), f.path},
+                                 {QStringLiteral("size"), f.size},
+                                 {QStringLiteral("sha256"), f.sha256}});
+    }
+    QJsonObject o{{QStringLiteral("start"), isoTime(run.start)},
+                  {QStringLiteral("end"), isoTime(run.end)},
+                  {QStringLiteral("port"), run.port},
+                  {QStringLiteral("serial"), textOrNull(run.identity.serial)},
+                  {QStringLiteral("vid_pid"), textOrNull(run.identity.vidPid)},
+                  {QStringLiteral("description"), textOrNull(run.identity.description)},
+                  {QStringLiteral("command"), job.command},
+                  {QStringLiteral("files"), files},
+                  {QStringLiteral("version"), textOrNull(rec.version)},
+                  {QStringLiteral("result"), resultWord(run.status)},
+                  {QStringLiteral("exit_status"), int(run.status)},
+                  {QStringLiteral("message"), run.message}};
+    if (job.settings) {
+        o.insert(QStringLiteral("settings"),
+                 QJsonObject{{QStringLiteral("blocks_written"), rec.blocksWritten},
+                             {QStringLiteral("verified"), rec.settingsVerified}});
+    }
+    if (job.firmware) {
+        o.insert(QStringLiteral("firmware"),
+                 QJsonObject{{QStringLiteral("chunks_written"), rec.chunksWritten},
+                             {QStringLiteral("chunks_total"), rec.chunksTotal},
+                             {QStringLiteral("verified"), rec.firmwareVerified}});
+    }
+    if (!job.expectVersion.isEmpty())
+        o.insert(QStringLiteral("expected_version"), job.expectVersion);
+
+    QMutexLocker lock(&g_reportLock);
+    const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+    if (g_report.write(line) != line.size() || !g_report.flush()) {
+        lock.unlock();
+        message(QStringLiteral("cannot append to the report %1: %2")
+                    .arg(g_report.fileName(), g_report.errorString()));
+    }
+}
