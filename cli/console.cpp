@@ -126,12 +126,6 @@ bool stderrIsTerminal()
 #endif
 }
 
-QString hexAddress(quint32 address)
-{
-    return QStringLiteral("0x")
-        + QString::number(address, 16).toUpper().rightJustified(8, QLatin1Char('0'));
-}
-
 bool openTrace(const QString &target, QString *error)
 {
     const bool toStderr = target == QLatin1String("-");

@@ -19,7 +19,6 @@ void message(const QString &text);
 // command can `return fail(...)`.
 ExitStatus fail(ExitStatus status, const QString &text);
 bool stderrIsTerminal();
-QString hexAddress(quint32 address);  // 0x0800F800
 
 // Every frame with a timestamp and its port, to a file or to standard error ("-").
 bool openTrace(const QString &target, QString *error);

@@ -38,7 +38,7 @@ const char kCommands[]
       "  2  bad usage or bad input: unknown command, no port, unreadable or invalid\n"
       "     settings file, empty or oversized image; nothing was sent\n"
       "  3  communication failure: the port cannot be opened, no reply, bad checksum\n"
-      "     (after the retries)\n"
+      "     (after the retries), a port that keeps sending data that answers nothing\n"
       "  130  interrupted (Ctrl+C, SIGTERM, console closed): nothing more was sent;\n"
       "     flash says after how many chunks it stopped\n";
 

@@ -27,6 +27,9 @@ struct SimOptions
     int baud = 0;             // line rate for both directions, 10 bits a byte; 0 = unthrottled
     int resyncGapMs = 100;    // a half-received frame is dropped after this much silence
     bool verbose = false;     // requests, replies and ignored bytes in hex on stderr
+    // Request N goes unanswered, and from then on the line carries flood over and over.
+    int floodAfter = 0;
+    QByteArray flood = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 
     QString statePath;     // device memory kept across runs (see Device::saveState)
     QString firmwareDump;  // the firmware region written out after every write

@@ -71,6 +71,7 @@ private:
     void processArrived();
     void handle(const Request &req, const QByteArray &frame, qint64 arrivedAt);
     void pumpOutput();
+    void floodLine();
     void closeWhenDrained();
     void saveIfDue();
 
@@ -104,6 +105,7 @@ private:
     QTimer *m_rxTimer = nullptr;
     QTimer *m_txTimer = nullptr;
     QTimer *m_drainTimer = nullptr;
+    QTimer *m_floodTimer = nullptr;
     qint64 m_drainStarted = 0;
     QElapsedTimer m_clock;
 
