@@ -3,10 +3,13 @@
 
 #include "link/protocol.h"
 #include "link/request.h"
+#include "params/fields.h"
 #include "ui_mainwindow.h"
 
 #include <QAction>
 #include <QProgressDialog>
+
+#include <utility>
 
 void MainWindow::sendRequest(int operation, quint32 address, const char *data, quint16 count)
 {
@@ -45,7 +48,9 @@ bool MainWindow::isPortSelected()
 void MainWindow::serialDataReadySlot(QByteArray data)
 {
     setBusy(false);
-    rememberPort(m_requestPort);  // the device answered there
+    m_abandoned = false;
+    if (m_pendingOperation != PendingChunk)
+        rememberPort(m_requestPort);  // the device answered there
     switch (m_pendingOperation) {
     case PendingVersion:
         m_pendingOperation = PendingNone;
@@ -53,26 +58,32 @@ void MainWindow::serialDataReadySlot(QByteArray data)
         break;
     case PendingChunk:
         handleChunkReply(data);
+        if (!isUploading())
+            rememberPort(m_requestPort);  // once the dialog is gone: a box may tell of the file
         break;
     case PendingSysRead:
         m_pendingOperation = PendingNone;
-        if (setSysParBlock(data))
+        if (setSysParBlock(data)) {
             showSysPar();
-        else
+            m_sysSaved = formTexts(sysParFields());
+        } else
             showCritical(QStringLiteral("Ошибка чтения"));
         break;
     case PendingHardwRead:
         m_pendingOperation = PendingNone;
-        if (setHardwParBlock(data))
+        if (setHardwParBlock(data)) {
             showHardwPar();
-        else
+            m_hardwSaved = formTexts(hardwParFields());
+        } else
             showCritical(QStringLiteral("Ошибка чтения"));
         break;
     case PendingWriteAck:
         m_pendingOperation = PendingNone;
-        if (!data.isEmpty() && data.at(0) != 0)
+        if (!data.isEmpty() && data.at(0) != 0) {
+            // Edits made while the write was out are not in the device.
+            savedTexts(*m_writtenFields) = m_writtenTexts;
             showInformation(QStringLiteral("Успешно записано"));
-        else
+        } else
             showCritical(QStringLiteral("Ошибка записи"));
         break;
     default:
@@ -89,6 +100,8 @@ void MainWindow::serialLineSuspectSlot(bool suspect)
 void MainWindow::serialErrorSlot(QString msg)
 {
     setBusy(false);
+    if (std::exchange(m_abandoned, false))
+        return;  // a cancelled upload's chunk: the cancel has said all there is to say
     // The upload's lines come second: the port and the system's own text stay last.
     const int firstLineEnd = msg.indexOf(QLatin1Char('\n'));
     const QString text = !isUploading() ? msg

@@ -76,7 +76,9 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_serial, &Serial::errorMsg, this, &MainWindow::serialErrorSlot);
     connect(m_serial, &Serial::dataReady, this, &MainWindow::serialDataReadySlot);
     connect(m_serial, &Serial::lineSuspect, this, &MainWindow::serialLineSuspectSlot);
+    connect(m_serial, &Serial::noisyLine, this, &MainWindow::showCritical);
     connect(this, &MainWindow::serialSendBufSignal, m_serial, &Serial::putBuf);
+    connect(this, &MainWindow::serialUsePortSignal, m_serial, &Serial::usePort);
     // The worker comes back to this thread as its own ends, so that deleting it here also
     // stops a reply timer still running from a request in flight at exit.
     connect(
@@ -91,10 +93,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("%1 v1.0").arg(QLatin1String(kAppTitle)));
-    // Enumerating the system's ports takes longer than building and painting the window: the
-    // paths from the command line are offered at once, the system's ports join them once the
-    // window has been painted (or on the first tick of the scan timer, if it never is).
-    applyPortList(ui->commPortCombo, PortList::extraPorts(), m_portName);
+    enumSerialPorts();
     for (const QVector<ParamField> *fields : {&sysParFields(), &hardwParFields()})
         for (const ParamField &f : *fields)
             if (f.edit)
@@ -104,12 +103,15 @@ MainWindow::MainWindow(QWidget *parent)
     loadFactoryValues();
     readSysParForm();
     readHardwParForm();
+    m_sysSaved = formTexts(sysParFields());
+    m_hardwSaved = formTexts(hardwParFields());
 
     connect(ui->actionFileOpenParam, &QAction::triggered, this,
             &MainWindow::actionFileOpenParam_Click);
     connect(ui->actionFileSaveParam, &QAction::triggered, this,
             &MainWindow::actionFileSaveParam_Click);
-    connect(ui->actionFileQuit, &QAction::triggered, qApp, &QCoreApplication::quit);
+    // "Выход" closes the window like its title bar does: unsaved edits are asked about first.
+    connect(ui->actionFileQuit, &QAction::triggered, this, &QWidget::close);
     connect(ui->actionFirmwareVer, &QAction::triggered, this, &MainWindow::actionFirmwareVer_Click);
     connect(ui->actionUpdateFirmware, &QAction::triggered, this,
             &MainWindow::actionUpdateFirmware_Click);
@@ -134,18 +136,9 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
-void MainWindow::paintEvent(QPaintEvent *event)
-{
-    QMainWindow::paintEvent(event);
-    if (!m_firstScanQueued) {
-        m_firstScanQueued = true;
-        QTimer::singleShot(0, this, &MainWindow::enumSerialHandler);
-    }
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_unsavedChanges
+    if ((hasUnsavedChanges(sysParFields()) || hasUnsavedChanges(hardwParFields()))
         && !askConfirmation(QLatin1String(kAppTitle),
                             QStringLiteral("Данные не сохранены!!!\nВыйти без сохранения?"))) {
         event->ignore();
@@ -170,14 +163,27 @@ bool MainWindow::askConfirmation(const QString &title, const QString &text)
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
     execBox(box, QMessageBox::Question, title, text);
+    showQueuedBoxes();
     return box.clickedButton() == yes;
 }
 
 void MainWindow::showBox(QMessageBox::Icon icon, const QString &text)
 {
-    QMessageBox box(this);
-    box.addButton(QMessageBox::Ok);
-    execBox(box, icon, QLatin1String(kAppTitle), text);
+    m_queuedBoxes.append({icon, text});
+    showQueuedBoxes();
+}
+
+void MainWindow::showQueuedBoxes()
+{
+    // One box at a time: what the worker reports while a box is open waits until it is closed.
+    if (m_boxOpen)
+        return;
+    while (!m_queuedBoxes.isEmpty()) {
+        const QueuedBox next = m_queuedBoxes.takeFirst();
+        QMessageBox box(this);
+        box.addButton(QMessageBox::Ok);
+        execBox(box, next.icon, QLatin1String(kAppTitle), next.text);
+    }
 }
 
 void MainWindow::execBox(QMessageBox &box, QMessageBox::Icon icon, const QString &title,
@@ -192,5 +198,7 @@ void MainWindow::execBox(QMessageBox &box, QMessageBox::Icon icon, const QString
         grid->addItem(new QSpacerItem(titleBarWidth(&box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
+    m_boxOpen = true;
     box.exec();
+    m_boxOpen = false;
 }

@@ -3,6 +3,7 @@
 #include "app/portlist.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QString>
@@ -80,6 +81,8 @@ signals:
     // Declared for completeness; the worker opens and closes the port by itself.
     void serialOpenSignal(QString portName);
     void serialCloseSignal();
+    // The engineer chose this port: the worker stops waiting for another port's line.
+    void serialUsePortSignal(QString portName);
 
 public slots:
     void serialErrorSlot(QString msg);
@@ -88,7 +91,6 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private slots:
     void timeoutHandler();
@@ -115,19 +117,28 @@ private:
     };
 
     void showBox(QMessageBox::Icon icon, const QString &text);
-    static void execBox(QMessageBox &box, QMessageBox::Icon icon, const QString &title,
-                        const QString &text);
+    void showQueuedBoxes();
+    void execBox(QMessageBox &box, QMessageBox::Icon icon, const QString &title,
+                 const QString &text);
     void setBusy(bool busy);
     bool isBusy() const { return m_busy || m_lineSuspect; }
     void handleVersionReply(const QByteArray &data);
     void handleChunkReply(const QByteArray &data);
     void endUpload();
+    void cancelUpload();
     void sendChunk();
+    // The dialog's second line, block and time left, and its bar.
+    void showUploadProgress();
     // The lines every message that ends an unfinished upload carries: incomplete, how far.
     QString uploadIncompleteText() const;
     // Remembers a port the engineer chose or the device answered on, in the INI file too.
     void rememberPort(const QString &name);
 
+    // The fields' texts, in table order; a block has unsaved changes while they differ from
+    // what they were when they last matched the device or a file (or the start values).
+    QStringList formTexts(const QVector<ParamField> &fields) const;
+    QStringList &savedTexts(const QVector<ParamField> &fields);
+    bool hasUnsavedChanges(const QVector<ParamField> &fields);
     bool readForm(const QVector<ParamField> &fields, QByteArray &block);
     void showForm(const QVector<ParamField> &fields, const QByteArray &block);
     QString fieldWidgetText(const ParamField &field) const;
@@ -148,16 +159,28 @@ private:
     int m_pendingOperation = PendingNone;
     bool m_firmwareUpload = false;
     QByteArray m_requestBuffer;
-    bool m_unsavedChanges = false;
+    QStringList m_sysSaved;  // the unsaved-changes flag of each block is their difference
+    QStringList m_hardwSaved;
     QByteArray m_firmwareImage;
     quint32 m_imageSize = 0;
     quint32 m_bytesSent = 0;
     QByteArray m_sysPar;
     QByteArray m_hardwPar;
     PortList m_portList;
-    QString m_requestPort;  // where the last request went
-    bool m_firstScanQueued = false;
+    QString m_requestPort;                                 // where the last request went
+    const QVector<ParamField> *m_writtenFields = nullptr;  // the block a write ack confirms
+    QStringList m_writtenTexts;                            // its fields as they were sent
     bool m_scanning = false;     // the chooser is being filled by a scan, not by the engineer
     bool m_busy = false;         // a request is out and its outcome has not arrived yet
     bool m_lineSuspect = false;  // a late reply may still come: the next request must wait
+    bool m_abandoned = false;    // the request in flight was given up: its outcome is dropped
+    QElapsedTimer m_uploadClock;
+    bool m_iniFailureShown = false;
+    bool m_boxOpen = false;
+    struct QueuedBox
+    {
+        QMessageBox::Icon icon;
+        QString text;
+    };
+    QList<QueuedBox> m_queuedBoxes;
 };

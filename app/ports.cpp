@@ -30,9 +30,12 @@ void MainWindow::saveIni()
         return;
     ini.setValue(QLatin1String(kPortKey), m_portName);
     ini.sync();
-    if (ini.status() != QSettings::NoError)
-        qWarning("velmor4_util: cannot save %s; the port will not be remembered.",
-                 qPrintable(QDir::toNativeSeparators(m_iniPath)));
+    if (ini.status() == QSettings::NoError || m_iniFailureShown)
+        return;
+    m_iniFailureShown = true;  // once a run: the engineer can do nothing about it meanwhile
+    showCritical(QStringLiteral("Не удалось сохранить выбранный порт в файл %1: при следующем "
+                                "запуске его придётся выбрать снова.")
+                     .arg(QDir::toNativeSeparators(m_iniPath)));
 }
 
 void MainWindow::rememberPort(const QString &name)
@@ -64,4 +67,5 @@ void MainWindow::commPortComboCombo_currentIndexChanged(int idx)
     if (m_initialising || m_scanning || idx == -1)
         return;
     rememberPort(ui->commPortCombo->currentText());
+    emit serialUsePortSignal(ui->commPortCombo->currentText());
 }

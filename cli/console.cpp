@@ -169,12 +169,6 @@ QString oneLine(const QString &text)
     return joined;
 }
 
-QString hexAddress(quint32 address)
-{
-    return QStringLiteral("0x")
-        + QString::number(address, 16).toUpper().rightJustified(8, QLatin1Char('0'));
-}
-
 bool openTrace(const QString &target, QString *error)
 {
     const bool toStderr = target == QLatin1String("-");

@@ -22,7 +22,6 @@ bool stderrIsTerminal();
 // Text for one row of a table or a record: line breaks become "; ", other control characters
 // spaces.
 QString oneLine(const QString &text);
-QString hexAddress(quint32 address);  // 0x0800F800
 
 // Every frame with a timestamp and its port, to a file or to standard error ("-").
 bool openTrace(const QString &target, QString *error);

@@ -62,7 +62,8 @@ const char kCommands[]
       "                     image, a report or output file that cannot be written;\n"
       "                     nothing was sent\n"
       "  link (3)           communication failure: the port cannot be opened, no\n"
-      "                     reply, bad checksum (after the retries)\n"
+      "                     reply, bad checksum (after the retries), a port that\n"
+      "                     keeps sending data that answers no request\n"
       "  interrupted (130)  Ctrl+C, SIGTERM, console closed: nothing more was sent;\n"
       "                     flash and program say after how many chunks they stopped\n"
       "Any result but ok is a FAIL.\n";

@@ -69,7 +69,8 @@ ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)
                 m_progress->advance(exchangeLineBytes(body.size(), reply->size()));
             return ExitOk;
         }
-        if (outcome == PortError || outcome == Interrupted || tries == m_opt.retries)
+        if (outcome == PortError || outcome == Interrupted || outcome == Noisy
+            || tries == m_opt.retries)
             return failure(outcome, body);
         if (!m_opt.quiet) {
             message(QStringLiteral("%1, resending (%2 of %3)")
@@ -163,6 +164,10 @@ Transaction::Outcome Transaction::waitUntilClean()
         const int quiet = m_guard.quietNeeded(m_clock.elapsed());
         if (quiet == 0)
             return Reply;
+        if (quiet == LineGuard::kNoisy) {
+            m_port.close();  // nothing more is read from it
+            return Noisy;
+        }
         Outcome outcome;
         if (!waitForBytes(quiet, &outcome))
             return outcome;
@@ -211,6 +216,8 @@ ExitStatus Transaction::failure(Outcome outcome, const QByteArray &body)
         return fail(ExitLink,
                     QStringLiteral("reply with a bad checksum from the device on %1 (%2%3)")
                         .arg(m_portName, describeRequest(body), tries));
+    case Noisy:
+        return fail(ExitLink, portFailureTextEn(noisyPort(m_portName)));
     case Interrupted:
         return fail(ExitInterrupted,
                     QStringLiteral("interrupted during the %1; nothing more was sent")

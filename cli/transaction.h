@@ -13,7 +13,8 @@ class JobProgress;
 
 // The port, kept open for the whole command, and one request at a time on it: each request
 // ends in its reply or in one failure, whose message is out by the time a call returns. A
-// request that lost its reply leaves the line suspect, and the next one waits till it is clean.
+// request that lost its reply leaves the line suspect, and the next one waits till it is clean,
+// for one reply timeout at most: a port still talking then fails that request.
 class Transaction
 {
 public:
@@ -40,7 +41,7 @@ public:
                       const std::function<void(int)> &progress = {});
 
 private:
-    enum Outcome { Reply, NoReply, BadChecksum, PortError, Interrupted };
+    enum Outcome { Reply, NoReply, BadChecksum, PortError, Interrupted, Noisy };
 
     Outcome attempt(const QByteArray &frame, int timeoutMs, QByteArray *reply);
     Outcome waitUntilClean();

@@ -32,6 +32,9 @@ struct SimOptions
     // back; each device put on after the first is a new one, in factory state. Empty: always
     // on.
     QVector<int> presence;
+    // Request N goes unanswered, and from then on the line carries flood over and over.
+    int floodAfter = 0;
+    QByteArray flood = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 
     QString statePath;     // device memory kept across runs (see Device::saveState)
     QString firmwareDump;  // the firmware region written out after every write

@@ -144,6 +144,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("no-reply"),
          QStringLiteral("Carry out request <n> but send no reply to it."), QStringLiteral("n")},
         {QStringLiteral("silent"), QStringLiteral("Carry out every request, answer none.")},
+        {QStringLiteral("flood-after"),
+         QStringLiteral("Answer request <n> with an endless stream of text instead, as a GPS "
+                        "receiver on the wrong port would, as fast as the terminal takes it."),
+         QStringLiteral("n")},
         {QStringLiteral("corrupt"),
          QStringLiteral("Send the reply to request <n> with a wrong checksum."),
          QStringLiteral("n")},
@@ -191,6 +195,7 @@ int main(int argc, char *argv[])
         && toInt(p, QStringLiteral("minor"), 0, 255, &minor)
         && toInt(p, QStringLiteral("major"), 0, 255, &major)
         && toInt(p, QStringLiteral("no-reply"), 0, INT_MAX, &opts.noReplyTo)
+        && toInt(p, QStringLiteral("flood-after"), 0, INT_MAX, &opts.floodAfter)
         && toInt(p, QStringLiteral("corrupt"), 0, INT_MAX, &opts.corruptReplyTo)
         && toInt(p, QStringLiteral("refuse-write"), 0, INT_MAX, &opts.refuseWrite)
         && toInt(p, QStringLiteral("delay"), 0, 3600000, &opts.delayMs)

@@ -85,6 +85,13 @@ bool Pty::write(const QByteArray &bytes)
     return left == 0;
 }
 
+int Pty::writeSome(const QByteArray &bytes)
+{
+    const ssize_t n
+        = m_master < 0 ? -1 : ::write(m_master, bytes.constData(), size_t(bytes.size()));
+    return n < 0 ? 0 : int(n);
+}
+
 int Pty::unreadByProgram() const
 {
     int n = 0;

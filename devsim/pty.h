@@ -22,9 +22,10 @@ public:
     QString slavePath() const { return m_slavePath; }
     QString errorString() const { return m_error; }
 
-    QByteArray readAll();                 // what the program wrote, without waiting
-    bool write(const QByteArray &bytes);  // to the program, whole
-    int unreadByProgram() const;          // bytes written but not yet read on the slave side
+    QByteArray readAll();                    // what the program wrote, without waiting
+    bool write(const QByteArray &bytes);     // to the program, whole
+    int writeSome(const QByteArray &bytes);  // what the terminal takes now, without waiting
+    int unreadByProgram() const;             // bytes written but not yet read on the slave side
 
 signals:
     void readyRead();

@@ -18,6 +18,7 @@ constexpr int kDrainPollMs = 2;
 constexpr qint64 kDrainSettleNs = 20 * 1000000LL;  // the terminal passes bytes on with a lag
 constexpr qint64 kDrainLimitNs = 1000 * 1000000LL;
 constexpr int kHexPreview = 40;
+constexpr int kFloodBytesPerMs = 16 * 1024;  // more than the program can take on a slow machine
 
 QString hex(const QByteArray &bytes)
 {
@@ -61,6 +62,8 @@ Simulator::Simulator(const SimOptions &opts, QObject *parent)
     m_txTimer = new QTimer(this);
     m_drainTimer = new QTimer(this);
     m_presenceTimer = new QTimer(this);
+    m_floodTimer = new QTimer(this);
+    m_floodTimer->setInterval(1);
     for (QTimer *t : {m_rxTimer, m_txTimer, m_presenceTimer}) {
         t->setSingleShot(true);
         t->setTimerType(Qt::PreciseTimer);
@@ -73,6 +76,7 @@ Simulator::Simulator(const SimOptions &opts, QObject *parent)
         setPresent(!m_present);
         nextPresenceStep();
     });
+    connect(m_floodTimer, &QTimer::timeout, this, &Simulator::floodLine);
 }
 
 Simulator::~Simulator() = default;
@@ -147,8 +151,20 @@ void Simulator::stop()
     m_txTimer->stop();
     m_drainTimer->stop();
     m_presenceTimer->stop();
+    m_floodTimer->stop();
     if (m_pty)
         m_pty->close();
+}
+
+void Simulator::floodLine()
+{
+    // What the terminal does not take is dropped, so a program that stops reading sees the
+    // flood stop at the terminal's buffer.
+    QByteArray bytes = m_opts.flood;
+    while (!bytes.isEmpty() && bytes.size() < kFloodBytesPerMs)
+        bytes += m_opts.flood;
+    if (m_pty)
+        m_pty->writeSome(bytes);
 }
 
 QString Simulator::slavePath() const
@@ -332,7 +348,10 @@ void Simulator::handle(const Request &req, const QByteArray &frame, qint64 arriv
     // Saved once the reply is out: writing the files must not hold up the line.
     m_saveDue = m_saveDue || m_device.lastWriteStored();
 
-    if (n == m_opts.noReplyTo || m_opts.noReplies) {
+    if (n == m_opts.floodAfter) {
+        log(QStringLiteral("-> #%1 reply withheld; the line floods from now on").arg(n));
+        m_floodTimer->start();
+    } else if (n == m_opts.noReplyTo || m_opts.noReplies) {
         log(QStringLiteral("-> #%1 reply withheld on purpose").arg(n));
     } else if (m_outgoing.size() >= kMaxQueued) {
         log(QStringLiteral("-> #%1 reply dropped, transmit queue overrun").arg(n));

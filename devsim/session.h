@@ -74,6 +74,7 @@ private:
     void processArrived();
     void handle(const Request &req, const QByteArray &frame, qint64 arrivedAt);
     void pumpOutput();
+    void floodLine();
     void closeWhenDrained();
     void saveIfDue();
     void nextPresenceStep();
@@ -112,6 +113,7 @@ private:
     int m_presenceStep = 0;
     bool m_present = true;
     int m_putOn = 0;  // devices put on the fixture so far
+    QTimer *m_floodTimer = nullptr;
     qint64 m_drainStarted = 0;
     QElapsedTimer m_clock;
 

@@ -5,6 +5,7 @@
 #include "firmware/image.h"
 #include "firmware/version.h"
 #include "link/protocol.h"
+#include "link/request.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,11 +16,12 @@ namespace {
 constexpr int kProgressMinimumMs = 100;
 const char kFirmwareDirKey[] = "FirmwareDir";
 
+// Groups of three digits, joined by a no-break space so that a number never breaks a line.
 QString groupedDigits(qint64 n)
 {
     QString digits = QString::number(n);
     for (int i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, QLatin1Char(' '));
+        digits.insert(i, QChar(0x00A0));
     return digits;
 }
 }  // namespace
@@ -64,6 +66,8 @@ void MainWindow::actionUpdateFirmware_Click()
     if (!isPortSelected())
         return;
     createProgressDialog(QStringLiteral("Обновление..."), 0, 100);
+    // At once: the chunk in flight is not waited for, the upload is incomplete either way.
+    connect(m_progressDialog, &QProgressDialog::canceled, this, &MainWindow::cancelUpload);
     startFirmwareUpload();
 }
 
@@ -132,7 +136,9 @@ void MainWindow::startFirmwareUpload()
     m_firmwareUpload = true;
     m_pendingOperation = PendingChunk;
     m_bytesSent = 0;
+    m_uploadClock.start();
     sendChunk();
+    showUploadProgress();
 }
 
 void MainWindow::sendChunk()
@@ -150,28 +156,62 @@ QString MainWindow::uploadIncompleteText() const
               .arg(planChunks(m_imageSize).size());
 }
 
+void MainWindow::showUploadProgress()
+{
+    if (!m_progressDialogFlag)
+        return;
+    const qint64 total = planChunks(m_imageSize).size();
+    const qint64 done = m_bytesSent / proto::kChunkSize;
+    QString text = QStringLiteral("Обновление...\nБлок %1 из %2").arg(done + 1).arg(total);
+    if (done > 0) {
+        // At the pace of the blocks so far, rounded up to a whole second.
+        const qint64 left
+            = (m_uploadClock.elapsed() * (total - done) + done * 1000 - 1) / (done * 1000);
+        text += QStringLiteral(", осталось %1:%2")
+                    .arg(left / 60)
+                    .arg(left % 60, 2, 10, QLatin1Char('0'));
+    }
+    m_progressDialog->setLabelText(text);
+    if (done > 0)
+        setProgressValue(progressPercent(m_bytesSent, m_imageSize));
+}
+
 void MainWindow::handleChunkReply(const QByteArray &data)
 {
     if (data.isEmpty() || data.at(0) == 0) {
+        const QString refused
+            = QStringLiteral("Ошибка обновления прошивки!\nУстройство отказалось записать блок "
+                             "%1 по адресу %2.\nПорт: %3")
+                  .arg(m_bytesSent / proto::kChunkSize + 1)
+                  .arg(hexAddress(chunkAt(m_bytesSent, m_imageSize).address), m_requestPort);
+        const QString text = refused + uploadIncompleteText();
         endUpload();
-        showCritical(QStringLiteral("Ошибка обновления прошивки!") + uploadIncompleteText());
+        showCritical(text);
         return;
     }
     m_bytesSent += proto::kChunkSize;
-    // The next chunk goes out before the dialog repaints, so painting never holds up the line.
-    const bool more = m_bytesSent < m_imageSize;
-    if (more && progressWasCanceled()) {
+    if (m_bytesSent >= m_imageSize) {
         endUpload();
-        showCritical(QStringLiteral("Обновление прошивки отменено.") + uploadIncompleteText());
+        showInformation(QStringLiteral("Прошивка успешно обновлена"));
         return;
     }
-    if (more)
-        sendChunk();
-    setProgressValue(progressPercent(m_bytesSent, m_imageSize));
-    if (more)
+    if (progressWasCanceled()) {
+        cancelUpload();
         return;
+    }
+    // The next chunk goes out before the dialog repaints, so painting never holds up the line.
+    sendChunk();
+    showUploadProgress();
+}
+
+void MainWindow::cancelUpload()
+{
+    if (!m_firmwareUpload)
+        return;
+    const QString text = QStringLiteral("Обновление прошивки отменено.") + uploadIncompleteText();
+    m_abandoned = m_busy;  // the chunk in flight: its outcome concerns nobody any more
     endUpload();
-    showInformation(QStringLiteral("Прошивка успешно обновлена"));
+    showCritical(text);
 }
 
 void MainWindow::endUpload()

@@ -68,6 +68,14 @@ PortFailure describePortFailure(const QSerialPort &port, QSerialPort::SerialPort
     return f;
 }
 
+PortFailure noisyPort(const QString &portName)
+{
+    PortFailure f;
+    f.portName = portName;
+    f.kind = PortFailure::Noisy;
+    return f;
+}
+
 QString portFailureText(const PortFailure &f)
 {
     QString what;
@@ -93,14 +101,23 @@ QString portFailureText(const PortFailure &f)
     case PortFailure::Broken:
         what = QStringLiteral("Связь через порт нарушена: проверьте кабель и повторите.");
         break;
+    case PortFailure::Noisy:
+        what = QStringLiteral("Порт непрерывно присылает данные, которые не отвечают ни на один "
+                              "запрос: вероятно, это не устройство. Проверьте выбор порта.");
+        break;
     }
-    return what + QStringLiteral("\nПорт: ") + f.portName + QLatin1Char('\n') + f.systemText;
+    what += QStringLiteral("\nПорт: ") + f.portName;
+    return f.systemText.isEmpty() ? what : what + QLatin1Char('\n') + f.systemText;
 }
 
 QString portFailureTextEn(const PortFailure &f)
 {
     QString text = QStringLiteral("port %1: %2").arg(f.portName, f.systemText);
     switch (f.kind) {
+    case PortFailure::Noisy:
+        return QStringLiteral("port %1 keeps sending data that answers no request: it is "
+                              "probably not the device; check the port")
+            .arg(f.portName);
     case PortFailure::NotFound:
         return text + QStringLiteral("\nNo such port: check the cable and the port name.");
     case PortFailure::NoAccess:

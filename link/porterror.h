@@ -7,7 +7,8 @@
 // command-line tool word it each in their own language.
 struct PortFailure
 {
-    enum Kind { Broken, NotFound, NoAccess, Busy, Gone };
+    // Noisy: the port keeps sending data that answers no request.
+    enum Kind { Broken, NotFound, NoAccess, Busy, Gone, Noisy };
 
     QString portName;    // as the user chose it
     QString systemText;  // the system's own words
@@ -21,6 +22,7 @@ struct PortFailure
 };
 
 PortFailure describePortFailure(const QSerialPort &port, QSerialPort::SerialPortError error);
+PortFailure noisyPort(const QString &portName);
 
 // The window's wording: what happened and what to do, the port, the system's text last.
 QString portFailureText(const PortFailure &failure);

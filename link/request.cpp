@@ -27,3 +27,9 @@ bool parseRequestBody(const QByteArray &body, Request *out)
     out->data = body.mid(proto::kHeaderSize);
     return true;
 }
+
+QString hexAddress(quint32 address)
+{
+    return QStringLiteral("0x")
+        + QString::number(address, 16).toUpper().rightJustified(8, QLatin1Char('0'));
+}

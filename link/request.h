@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // The body of a request: operation, 32-bit address, 16-bit count, a reserved zero byte,
 // then for a write the data. Little-endian throughout.
@@ -17,3 +18,6 @@ QByteArray buildRequestBody(int operation, quint32 address, const char *data, qu
 
 // Splits a body received from the wire; false when it is shorter than a header.
 bool parseRequestBody(const QByteArray &body, Request *out);
+
+// A device address as both front ends write it: 0x0800F800.
+QString hexAddress(quint32 address);

@@ -71,6 +71,12 @@ void Serial::clear()
     m_parser.reset();
 }
 
+void Serial::usePort(QString portName)
+{
+    if (m_guard.isSuspect() && portName != m_requestedPort)
+        endSuspicion();
+}
+
 void Serial::getData()
 {
 #ifdef Q_OS_WIN
@@ -97,7 +103,7 @@ void Serial::getData()
             return;
         }
         case FrameParser::BadChecksum:
-            failRequest(QStringLiteral("Ошибка чтения данных!"), true);
+            failRequest(QStringLiteral("Ошибка чтения данных!\nПорт: ") + m_requestedPort, true);
             m_guard.discard(chunk.mid(i + 1), m_clock.elapsed());
             return;
         }
@@ -127,16 +133,20 @@ void Serial::checkLine()
     const int quiet = m_guard.quietNeeded(m_clock.elapsed());
     if (quiet > 0)
         m_quietTimer->start(quiet);
+    else if (quiet == LineGuard::kNoisy)
+        endSuspicion(portFailureText(noisyPort(m_requestedPort)));
     else
         endSuspicion();
 }
 
-void Serial::endSuspicion()
+void Serial::endSuspicion(const QString &notice)
 {
     m_guard.clear();
     m_quietTimer->stop();
     closePort();
     emit lineSuspect(false);
+    if (!notice.isEmpty())
+        emit noisyLine(notice);
     const QList<Deferred> deferred = std::exchange(m_deferred, {});
     for (const Deferred &d : deferred)
         putBuf(d.portName, d.data, d.timeout);

@@ -17,6 +17,8 @@ class QTimer;
 // dataReady or one errorMsg, after which the port is closed. A request that failed for want of
 // its reply leaves the line suspect: the port stays open and the next request waits until the
 // line is clean, announced by lineSuspect(true) before the errorMsg and lineSuspect(false).
+// A line that keeps talking for a reply timeout after the failure is closed and reported once,
+// by noisyLine; the waiting request then goes ahead.
 class Serial : public QObject
 {
     Q_OBJECT
@@ -28,10 +30,13 @@ signals:
     void dataReady(QByteArray buf);
     void errorMsg(QString error);
     void lineSuspect(bool suspect);
+    void noisyLine(QString error);
 
 public slots:
     void putBuf(QString portName, QByteArray data, int timeout);
     void clear();
+    // The engineer chose portName: a wait for another port's line to go quiet is over.
+    void usePort(QString portName);
 
 private slots:
     void getData();
@@ -45,7 +50,7 @@ private:
     QString failureText(QSerialPort::SerialPortError error) const;
     void finish();
     void failRequest(const QString &text, bool frameSeen);
-    void endSuspicion();
+    void endSuspicion(const QString &notice = QString());
 
     QTimer *m_replyTimer;
     QTimer *m_quietTimer;

@@ -48,6 +48,24 @@ void MainWindow::showHardwPar()
     showForm(hardwParFields(), m_hardwPar);
 }
 
+QStringList MainWindow::formTexts(const QVector<ParamField> &fields) const
+{
+    QStringList texts;
+    for (const ParamField &f : fields)
+        texts << fieldWidgetText(f);
+    return texts;
+}
+
+QStringList &MainWindow::savedTexts(const QVector<ParamField> &fields)
+{
+    return &fields == &sysParFields() ? m_sysSaved : m_hardwSaved;
+}
+
+bool MainWindow::hasUnsavedChanges(const QVector<ParamField> &fields)
+{
+    return formTexts(fields) != savedTexts(fields);
+}
+
 bool MainWindow::readSysParForm()
 {
     return readForm(sysParFields(), m_sysPar);
@@ -91,6 +109,8 @@ void MainWindow::actionSysParWrite_Click()
     if (!readSysParForm())
         return;
     m_pendingOperation = PendingWriteAck;
+    m_writtenFields = &sysParFields();
+    m_writtenTexts = formTexts(sysParFields());
     sendRequest(proto::kOpWrite, proto::kSysParAddr, m_sysPar.constData(), proto::kSysParSize);
 }
 
@@ -111,16 +131,15 @@ void MainWindow::actionHardwParWrite_Click()
     if (!readHardwParForm())
         return;
     m_pendingOperation = PendingWriteAck;
+    m_writtenFields = &hardwParFields();
+    m_writtenTexts = formTexts(hardwParFields());
     sendRequest(proto::kOpWrite, proto::kHardwParAddr, m_hardwPar.constData(),
                 proto::kHardwParSize);
 }
 
 bool MainWindow::readForm(const QVector<ParamField> &fields, QByteArray &block)
 {
-    QStringList texts;
-    for (const ParamField &f : fields)
-        texts << fieldWidgetText(f);
-    const int bad = storeFields(fields, texts, block);
+    const int bad = storeFields(fields, formTexts(fields), block);
     if (bad < 0)
         return true;
     const ParamField &f = fields[bad];

@@ -1,6 +1,7 @@
 // Settings files: save the window's settings to a file, load them back.
 #include "app/mainwindow.h"
 
+#include "params/fields.h"
 #include "params/settingsfile.h"
 
 #include <QFile>
@@ -107,5 +108,6 @@ void MainWindow::actionFileOpenParam_Click()
     setHardwParBlock(hardw);
     showSysPar();
     showHardwPar();
-    m_unsavedChanges = false;
+    m_sysSaved = formTexts(sysParFields());
+    m_hardwSaved = formTexts(hardwParFields());
 }

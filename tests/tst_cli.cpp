@@ -348,6 +348,11 @@ void TestCli::commands_data()
                                   << 3 << kFw << untouched << 0 << kMissing;
     QTest::newRow("lost reply") << faults(1, 0, 0) << pty << "--timeout 300 version" << 3 << kFw
                                 << untouched << 1 << "no reply";
+    // A port that keeps talking after a lost reply is given up after one reply timeout.
+    SimOptions flood;
+    flood.floodAfter = 1;
+    QTest::newRow("flooded port") << flood << pty << retry + "version" << 3 << kFw << untouched << 1
+                                  << "keeps sending data that answers no request";
 }
 
 void TestCli::commands()

@@ -139,7 +139,7 @@ void TestComPort::badChecksumEndsOnlyItsRequest()
 {
     open(m_ports[1]);
     QVERIFY(run("actionFirmwareVer", 1));
-    QCOMPARE(lastBox(), QStringLiteral("Ошибка чтения данных!"));
+    QCOMPARE(lastBox(), QStringLiteral("Ошибка чтения данных!\nПорт: ") + m_ports[1]);
     QTest::qWait(500);
     QCOMPARE(m_answerer->boxes().size(), 1);
     QVERIFY(run("actionFirmwareVer", 1, 12000));

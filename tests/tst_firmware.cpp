@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QTest>
 
 class TestFirmware : public QObject
@@ -29,10 +30,11 @@ void TestFirmware::uploadLandsInTheDevice()
     QFETCH(int, size);
     WindowHarness h;
     QVERIFY(h.start());
-    QList<int> shown;  // the bar as each chunk reaches the device
+    QList<int> shown;  // the bar and the second line as each chunk reaches the device
+    QStringList lines;
     QObject::connect(&h.sim(), &Simulator::requestHandled, [&] {
         if (auto *d = h.window().findChild<QProgressDialog *>())
-            shown << d->value();
+            shown << d->value(), lines << d->labelText();
     });
     QVERIFY(h.upload(testImage(size)));
     QCOMPARE(h.answerer().texts().last(), QStringLiteral("Прошивка успешно обновлена"));
@@ -40,6 +42,12 @@ void TestFirmware::uploadLandsInTheDevice()
     for (int k = 1; k * proto::kChunkSize < size; ++k)
         expected << progressPercent(quint32(k * proto::kChunkSize), quint32(size));
     QCOMPARE(shown, expected);
+    for (int k = 0; k < lines.size(); ++k)  // and from the second block on, the time left
+        QCOMPARE(lines[k].section(',', 0, 0),
+                 QStringLiteral("Обновление...\nБлок %1 из %2")
+                     .arg(k + 1)
+                     .arg(planChunks(quint32(size)).size()));
+    QVERIFY(lines.last().contains(QRegularExpression(", осталось \\d+:\\d\\d$")));
 
     QCOMPARE(h.sim().requestCount(), planChunks(quint32(size)).size());
     QCOMPARE(h.sim().memory(proto::kFirmwareBase, size), testImage(size));
@@ -56,19 +64,27 @@ void TestFirmware::uploadEndings_data()
     for (const int baud : {0, 9600}) {
         // Unpaced, the upload ends before the progress dialog would have shown itself.
         const int last = baud ? 1 : 3;  // the request that goes wrong
-        const auto row = [=](const char *fault, const char *message, int written) {
+        const auto row = [=](const char *fault, const QString &message, int written) {
             QTest::addRow("%s, %d baud", fault, baud) << baud << fault << 5000
                                                       << message + kUploadIncomplete
                     + QStringLiteral("\nЗаписано блоков: %1 из 5.").arg(last + written - 1);
         };
-        row("refused", "Ошибка обновления прошивки!", 0);
+        row("refused",
+            QStringLiteral("Ошибка обновления прошивки!\nУстройство отказалось записать блок %1 "
+                           "по адресу 0x0800%2.\nПорт: %port")
+                .arg(last)
+                .arg(last == 1 ? "2400" : "2C00"),
+            0);
         row("no reply", "Устройство не отвечает!", 0);
         row("bad checksum", "Ошибка чтения данных!", 0);
         row("line gone", "Связь через порт нарушена: проверьте кабель и повторите.", 1);
-        row("cancel", "Обновление прошивки отменено.", 1);
+        row("cancel", "Обновление прошивки отменено.",
+            0);  // at once: the chunk in flight not counted
     }
+    // A no-break space between the groups keeps a number on one line.
     QTest::newRow("too large") << 0 << "" << 54273
-                               << "Файл прошивки слишком большой: 54 273 байт, не более 54 272.";
+                               << "Файл прошивки слишком большой: 54\u00A0273 байт, не более "
+                                  "54\u00A0272.";
 }
 
 void TestFirmware::uploadEndings()
@@ -87,9 +103,10 @@ void TestFirmware::uploadEndings()
     WindowHarness h(opts);
     QVERIFY(h.start());
     const QString port = h.sim().slavePath();
+    message.replace("%port", port);
     QObject::connect(&h.sim(), &Simulator::requestHandled, [&] {
         if (fault == "cancel" && h.sim().requestCount() == last)
-            h.window().findChild<QProgressDialog *>()->cancel();
+            emit h.window().findChild<QProgressDialog *>()->canceled();  // its button's signal
     });
     h.answerer().holdBoxes(200);
     QVERIFY(h.upload(testImage(size), 2, 8000));

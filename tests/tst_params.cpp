@@ -5,6 +5,9 @@
 #include "params/settingsfile.h"
 #include "tests/support/harness.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +23,7 @@ private slots:
     void repliesToReadsAndWrites_data();
     void repliesToReadsAndWrites();
     void settingsFiles();
+    void unsavedEditsAreAskedAbout();
 };
 
 void TestParams::readEditWriteBack()
@@ -80,13 +84,8 @@ void TestParams::writeStopsBeforeSending()
     QFETCH(QString, field);
     WindowHarness h;
     QVERIFY(h.start());
-    for (const QString &e : edits) {
-        const QString name = e.section('=', 0, 0), text = e.section('=', 1);
-        if (name.contains(','))
-            h.setCell(name.section(',', 0, 0).toInt(), name.section(',', 1).toInt(), text);
-        else
-            h.edit(name.toLatin1())->setText(text);
-    }
+    for (const QString &e : edits)
+        h.setField(e);
     h.answerer().queueAnswer(answer);
     QVERIFY(h.run(action, focus.isEmpty() ? 1 : 2));
     QTest::qWait(50);
@@ -174,6 +173,48 @@ void TestParams::settingsFiles()
     const int dialogs = h.answerer().fileDialogs();
     QVERIFY(open("Нет", QString()));  // no file dialog after "Нет"
     QCOMPARE(h.answerer().fileDialogs(), dialogs);
+}
+
+// Edits that neither the device nor a file holds are asked about before the window closes, by
+// its title bar or by "Выход"; "Нет" keeps it open.
+void TestParams::unsavedEditsAreAskedAbout()
+{
+    WindowHarness h;
+    QVERIFY(h.start());
+    h.sim().setMemory(proto::kHardwParAddr, kSampleHardw);
+    const QString question = QStringLiteral("Данные не сохранены!!!\nВыйти без сохранения?");
+    const struct
+    {
+        const char *step;  // an edit "field=text", an action or the button
+        bool asks;         // when the window is closed next
+    } steps[]
+        = {{"factoryBtn", false},  {"uLineShortEdit=333", true}, {"uLineShortEdit=200", false},
+           {"3,1=5", true},        {"actionSysParRead", false},  {"actionHardwRead", false},
+           {"factoryBtn", true},   {"actionSysParWrite", true},  {"actionHardwWrite", false},
+           {"comUsedEdit=3", true}};
+    for (const auto &s : steps) {
+        const QString step = QLatin1String(s.step);
+        const bool write = step.endsWith("Write");
+        if (write)
+            h.answerer().queueAnswer(QStringLiteral("Да"));
+        if (step == "factoryBtn")
+            h.window().findChild<QPushButton *>(step)->click();
+        else if (step.startsWith("action"))
+            QVERIFY(h.run(s.step, write ? 2 : 0));
+        else
+            h.setField(step);
+        QTRY_VERIFY(h.window().findChild<QAction *>("actionSysParRead")->isEnabled());
+        const int asked = h.answerer().texts().count(question);
+        if (s.asks)
+            h.answerer().queueAnswer(QStringLiteral("Нет"));
+        QCloseEvent close;
+        QApplication::sendEvent(&h.window(), &close);
+        QVERIFY2(close.isAccepted() != s.asks, s.step);
+        QCOMPARE(h.answerer().texts().count(question), asked + int(s.asks));
+    }
+    h.answerer().queueAnswer(QStringLiteral("Да"));
+    h.trigger("actionFileQuit");
+    QVERIFY(!h.window().isVisible());
 }
 
 QTEST_MAIN(TestParams)

@@ -28,7 +28,7 @@ const QByteArray kVersionBody = hex("0400200008040000");
 const QByteArray kVersionFrame = hex("55AA0800040020000804000030");
 const QByteArray kVersionReply = hex("55AA0400006505016B");
 const QString kNoReply = QStringLiteral("error:Устройство не отвечает!\nПорт: %port");
-const QString kBadSum = QStringLiteral("error:Ошибка чтения данных!");
+const QString kBadSum = QStringLiteral("error:Ошибка чтения данных!\nПорт: %port");
 constexpr int kTimeout = 300;
 
 // Runs work in a child that dropped root's privileges to uid and gid (as an ordinary user, in
@@ -65,6 +65,7 @@ public:
     {
         serial.moveToThread(&thread);
         connect(this, &Link::send, &serial, &Serial::putBuf);
+        connect(this, &Link::usePort, &serial, &Serial::usePort);
         connect(
             &thread, &QThread::finished, &serial,
             [this] { serial.moveToThread(QObject::thread()); }, Qt::DirectConnection);
@@ -89,6 +90,7 @@ public:
 
 signals:
     void send(QString portName, QByteArray data, int timeout);
+    void usePort(QString portName);
 };
 }  // namespace
 
@@ -228,16 +230,20 @@ void TestSerial::portFailuresNameThePort()
 void TestSerial::lateReplyIsWaitedOut_data()
 {
     QTest::addColumn<QByteArray>("late");  // 100 ms after the first request timed out
+    QTest::addColumn<bool>("otherPort");   // then the engineer chooses another port
     QTest::addColumn<int>("quietMs");      // from the timeout until the next request may go
-    QTest::newRow("late reply") << kVersionReply << 100 + 200;
-    QTest::newRow("nothing comes") << QByteArray() << kTimeout;
-    QTest::newRow("noise, no whole frame") << hex("55AA0400") << 100 + kTimeout;
+    QTest::newRow("late reply") << kVersionReply << false << 100 + 200;
+    QTest::newRow("nothing comes") << QByteArray() << false << kTimeout;
+    // Quiet since, but no whole frame: waited out for a reply timeout from the failure alone.
+    QTest::newRow("noise, no whole frame") << hex("55AA0400") << false << kTimeout;
+    QTest::newRow("another port chosen") << hex("55AA0400") << true << 100;
 }
 
 // The next request waits until the line is clean, and the late reply is taken for nothing.
 void TestSerial::lateReplyIsWaitedOut()
 {
     QFETCH(QByteArray, late);
+    QFETCH(bool, otherPort);
     QFETCH(int, quietMs);
     emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
     QCOMPARE(m_dev->waitForBytes(kVersionFrame.size()), kVersionFrame);
@@ -248,9 +254,11 @@ void TestSerial::lateReplyIsWaitedOut()
     emit m_link->send(m_dev->path(), kVersionBody, kTimeout);
     QTest::qWait(100);
     m_dev->write(late);
-    QVERIFY(m_dev->waitForBytes(1, int(quietMs - 30 - t.elapsed())).isEmpty());
+    if (otherPort)
+        emit m_link->usePort(QStringLiteral("ttyS9"));
+    QVERIFY(otherPort || m_dev->waitForBytes(1, int(quietMs - 30 - t.elapsed())).isEmpty());
     QCOMPARE(m_dev->waitForBytes(kVersionFrame.size(), 1000), kVersionFrame);
-    QVERIFY(t.elapsed() >= quietMs - 30);
+    QVERIFY(t.elapsed() >= quietMs - 30 && t.elapsed() < quietMs + 150);
     m_dev->write(hex("55AA01000202"));
     QTRY_COMPARE(m_link->events, (QStringList{noReply, "data:02"}));
 }

@@ -44,6 +44,15 @@ bool WindowHarness::openWindow(const QString &path)
     return true;
 }
 
+void WindowHarness::setField(const QString &edit)
+{
+    const QString name = edit.section('=', 0, 0), text = edit.section('=', 1);
+    if (name.contains(','))
+        setCell(name.section(',', 0, 0).toInt(), name.section(',', 1).toInt(), text);
+    else
+        this->edit(name.toLatin1())->setText(text);
+}
+
 bool WindowHarness::run(const char *actionName, int boxes, int timeoutMs)
 {
     const int before = m_answerer.boxes().size();

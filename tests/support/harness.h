@@ -39,6 +39,8 @@ public:
     {
         table()->item(row, column)->setText(text);
     }
+    // "field=text": a line edit by name, a cell of the switch table as "row,column".
+    void setField(const QString &edit);
     // Runs an action and waits for the given number of boxes it ends with.
     bool run(const char *actionName, int boxes = 1, int timeoutMs = 5000);
 

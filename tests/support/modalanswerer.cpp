@@ -50,14 +50,15 @@ void ModalAnswerer::poll()
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;
-    // A progress dialog must be gone before the message that ends its operation shows.
-    bool box = false, progress = false;
+    // One box at a time, and a progress dialog gone before the message that ends its operation.
+    int boxes = 0;
+    bool progress = false;
     for (QWidget *w : QApplication::topLevelWidgets()) {
-        box |= w->isVisible() && qobject_cast<QMessageBox *>(w);
+        boxes += w->isVisible() && qobject_cast<QMessageBox *>(w);
         progress |= w->isVisible() && qobject_cast<QProgressDialog *>(w);
     }
-    if (box && progress)
-        qFatal("a progress dialog shown together with a message box");
+    if (boxes > 1 || (boxes && progress))
+        qFatal("a message box shown together with another box or a progress dialog");
 
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         // The window system activates a new box a moment after it shows; one it never

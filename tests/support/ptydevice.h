@@ -19,6 +19,8 @@ public:
     void consume(int n = INT_MAX) { collect(), m_received.remove(0, n); }
 
     void write(const QByteArray &bytes) { m_pty.write(bytes); }
+    void writeSome(const QByteArray &bytes) { m_pty.writeSome(bytes); }  // as much as fits
+    int unread() const { return m_pty.unreadByProgram(); }
     // Each piece goes out on its own turn of the event loop, with a pause between them.
     void writeSplit(const QByteArray &bytes, int pieceSize, int gapMs = 5);
 
