@@ -183,6 +183,7 @@ Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt,
         p.waitForFinished();
     } else if (p.exitStatus() == QProcess::NormalExit) {
         r = {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+        r.err.replace("\r\n", "\n");  // messages are text: Windows ends their lines so
     }
     return r;
 }
