@@ -195,8 +195,9 @@ void MainWindow::execBox(QMessageBox &box, QMessageBox::Icon icon, const QString
     // A window manager elides a title wider than its box: even a short message gets room for
     // the title and the title bar's buttons.
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
-        grid->addItem(new QSpacerItem(titleBarWidth(&box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
-                      grid->rowCount(), 0, 1, grid->columnCount());
+        grid->addItem(
+            new QSpacerItem(titleBarWidth(&box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
     }
     m_boxOpen = true;
     box.exec();
