@@ -129,23 +129,24 @@ unix_path() { winepath -u "$(wine cmd /c echo "%$1%" | tr -d '\r')" 2>/dev/null;
 # switch, folder, registry hive that must hold the entry, the other one, Start-menu folder
 check_installer() {
     local switch="$1" dir="$2" hive="$3" other="$4" menu="$5/Velmor4 util 1.0"
+    local mode="${switch:-run as administrator}"
     wine "$setup" /S $switch
     [ "$(wine "$dir/velmor4_cli.exe" --version | tr -d '\r')" = "velmor4_cli 1.0" ] \
-        || fail "$switch: the installed velmor4_cli.exe did not run from $dir"
-    [ -f "$menu/Velmor4 util.lnk" ] || fail "$switch: no Start-menu entry in $menu"
+        || fail "$mode: the installed velmor4_cli.exe did not run from $dir"
+    [ -f "$menu/Velmor4 util.lnk" ] || fail "$mode: no Start-menu entry in $menu"
     wine reg query "$hive\\$key" 2>/dev/null | grep -q "DisplayName.*Velmor4 util 1.0" \
-        || fail "$switch: no entry among the installed programs in $hive"
-    ! wine reg query "$other\\$key" >/dev/null 2>&1 || fail "$switch: an entry in $other too"
+        || fail "$mode: no entry among the installed programs in $hive"
+    ! wine reg query "$other\\$key" >/dev/null 2>&1 || fail "$mode: an entry in $other too"
     wine "$dir/Uninstall.exe" /S
     # The uninstaller runs on from a copy of itself; wait until it has removed the folder.
     for _ in $(seq 100); do
         [ -e "$dir" ] || break
         sleep 0.2
     done
-    [ ! -e "$dir" ] || fail "$switch: the uninstaller left $dir: $(ls "$dir")"
-    ! wine reg query "$hive\\$key" >/dev/null 2>&1 || fail "$switch: the uninstaller left its entry"
-    [ ! -e "$menu" ] || fail "$switch: the uninstaller left the Start-menu entry"
-    echo "Installer $switch: installed in $(win "$dir"), ran velmor4_cli.exe, uninstalled" >&2
+    [ ! -e "$dir" ] || fail "$mode: the uninstaller left $dir: $(ls "$dir")"
+    ! wine reg query "$hive\\$key" >/dev/null 2>&1 || fail "$mode: the uninstaller left its entry"
+    [ ! -e "$menu" ] || fail "$mode: the uninstaller left the Start-menu entry"
+    echo "Installer, $mode: installed in $(win "$dir"), ran velmor4_cli.exe, uninstalled" >&2
 }
 check_installer /CurrentUser "$(unix_path LOCALAPPDATA)/Programs/Velmor4 util" HKCU HKLM \
     "$(unix_path APPDATA)/Microsoft/Windows/Start Menu/Programs"
