@@ -4,6 +4,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QThreadStorage>
 #include <QTime>
 
 #include <cstdio>
@@ -29,9 +30,17 @@ QStringList g_rows;  // the board: one progress line per port
 int g_drawn = 0;     // rows on the terminal below the cursor's line
 QFile g_trace;
 
-thread_local int t_row = -1;
-thread_local QString t_port;
-thread_local QStringList t_failures;
+// What each thread (one a port in a gang) speaks for: its row on the board, its port, its
+// failures so far. Qt's thread storage, not thread_local: with MinGW the destructors of
+// thread_local objects may run after the thread's storage is gone, and crash or hang the exit
+// of a gang's threads.
+struct Voice
+{
+    int row = -1;
+    QString port;
+    QStringList failures;
+};
+QThreadStorage<Voice> t_voice;
 
 bool boardOnTerminal()
 {
@@ -119,8 +128,9 @@ void note(const QString &text)
 void progressLine(const QString &text, bool last)
 {
     QMutexLocker lock(&g_lock);
-    if (t_row >= 0 && t_row < g_rows.size()) {
-        g_rows[t_row] = text;
+    const int row = t_voice.localData().row;
+    if (row >= 0 && row < g_rows.size()) {
+        g_rows[row] = text;
         if (boardOnTerminal())
             redraw();
         return;
@@ -142,7 +152,7 @@ void message(const QString &text)
 ExitStatus fail(ExitStatus status, const QString &text)
 {
     message(text);
-    t_failures << text;
+    t_voice.localData().failures << text;
     return status;
 }
 
@@ -211,18 +221,19 @@ void endBoard()
 
 void speakFor(int row, const QString &port)
 {
-    t_row = row;
-    t_port = port;
+    t_voice.localData() = {row, port, {}};
 }
 
 QString portTag()
 {
-    return t_port.isEmpty() ? QString() : t_port + QStringLiteral(": ");
+    const QString &port = t_voice.localData().port;
+    return port.isEmpty() ? QString() : port + QStringLiteral(": ");
 }
 
 QString takeFailures()
 {
-    const QString text = t_failures.join(QStringLiteral("; "));
-    t_failures.clear();
+    QStringList &failures = t_voice.localData().failures;
+    const QString text = failures.join(QStringLiteral("; "));
+    failures.clear();
     return text;
 }
