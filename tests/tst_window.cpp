@@ -299,7 +299,7 @@ void TestWindow::noTextIsCut()
     PortList::setExtraPorts({"/tmp/velmor4-line7/ttyUSB-bench0"});
     MainWindow w;
     QVERIFY(scanned(w));
-    w.createProgressDialog(QStringLiteral("Обновление...\nБлок 53 из 53"), 0, 53);
+    w.createProgressDialog(QStringLiteral("Обновление...\nБлок 53 из 53, осталось 10:00"), 0, 53);
     auto *progress = w.findChild<QProgressDialog *>();
     progress->show();
     QVERIFY(QTest::qWaitForWindowExposed(progress));
