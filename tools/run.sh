@@ -41,7 +41,8 @@ echo "Simulated device on $pty" >&2
 
 if [ "$headless" = 1 ]; then
     display=":$((90 + RANDOM % 100))"
-    Xvfb "$display" -screen 0 800x600x24 >/dev/null 2>&1 &
+    # 96 DPI: the window at 100 %, as large as the screenshot's frame.
+    Xvfb "$display" -screen 0 800x600x24 -dpi 96 >/dev/null 2>&1 &
     pids+=($!)
     sleep 1
     DISPLAY="$display" "$build/velmor4_util" --port "$pty" &
