@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/exitstatus.h"
+#include "cli/slots.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,6 +17,7 @@ struct CliOptions
 {
     QStringList ports;    // --port (repeatable), else VELMOR4_PORT
     QStringList serials;  // --serial (repeatable)
+    QString fixture;      // --fixture: the slotList of a fixture file
     QString portKind;     // --ports: "all", "usb" or a VID:PID such as "0403:6001"
     bool severalPorts = false;
     // Several ports at once, or devices one after another: data and success texts go to the
@@ -26,6 +28,7 @@ struct CliOptions
     int retries = 0;
     bool verify = false;    // --verify
     bool noVerify = false;  // --no-verify
+    QString output;         // -o: the file `fixture new` writes
     QString trace;          // --trace: a file name, "-" for standard error, empty for none
     bool quiet = false;
     bool wait = false;  // --wait: a fixture that serves one device after another
@@ -67,11 +70,14 @@ struct Job
     QVector<JobFile> files;
     bool settings = false;  // the record tells what was written of the settings
     bool firmware = false;  // and of the firmware
+    bool verify = false;    // what was written is read back
     QString expectVersion;
     PortJob run;
 };
 
 ExitStatus listPorts();
+// `fixture new -o FILE`: a fixture file for the adapters plugged in now.
+ExitStatus newFixture(const CliOptions &opt);
 // Check a command's input, before any port is opened; ExitUsage with a message for bad input.
 ExitStatus versionJob(const CliOptions &opt, const QString &unused, Job *job);
 ExitStatus readJob(const CliOptions &opt, const QString &fileName, Job *job);
@@ -87,18 +93,19 @@ ExitStatus writeSettings(const CliOptions &opt, Transaction &tx, const QByteArra
                          const QByteArray &hardw, JobRecord *rec);
 ExitStatus loadImage(const QString &fileName, QByteArray *image);
 qint64 flashLineBytes(int imageSize, bool verify);
-ExitStatus flashImage(const CliOptions &opt, Transaction &tx, const QByteArray &image,
-                      JobRecord *rec);
+ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, JobRecord *rec);
 qint64 versionLineBytes();
 ExitStatus readVersion(Transaction &tx, QString *version);
 
-// The ports named by --port, --serial, --ports or VELMOR4_PORT, each once; ExitUsage with a
-// message when there is none, one is named twice or a serial number does not pick one port.
-ExitStatus choosePorts(const CliOptions &opt, QStringList *ports);
-// Runs the job on every port, several at once each on its own thread, or with --wait on one
-// device after another; each device's run goes to the report. Several ports or --wait end
+// The slotList named by --fixture, --port, --serial, --ports or VELMOR4_PORT, and the port that
+// serves each now (empty where none does yet). ExitUsage with a message when there is none,
+// an identity matches several ports or one port is named twice, under any of its names.
+ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<SystemPort> *ports);
+// Runs the job on every slot, several at once each on its own thread, or with --wait on one
+// device after another; each device's run goes to the report. Several slotList or --wait end
 // with a summary table. Returns the worst device's status.
-ExitStatus runJob(const CliOptions &opt, const QStringList &ports, const Job &job);
+ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
+                  const QVector<SystemPort> &ports, const Job &job);
 // The word the summary and the report give an exit status: ok, device, input, link,
 // interrupted.
 QString resultWord(ExitStatus status);

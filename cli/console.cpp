@@ -1,5 +1,7 @@
 #include "cli/console.h"
 
+#include "cli/screen.h"
+
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
@@ -37,8 +39,9 @@ QFile g_trace;
 struct Voice
 {
     int row = -1;
-    QString port;
+    QString tag;
     QStringList failures;
+    bool muted = false;
 };
 QThreadStorage<Voice> t_voice;
 
@@ -75,25 +78,58 @@ int terminalColumns()
     return kDefaultColumns;
 }
 
-// A live line never wraps: that would break the count of lines to redraw. The last column
+// A live line never wraps: that would break the count of rows to redraw. The last column
 // stays free, since some consoles wrap as soon as it is written.
-QByteArray fitted(const QString &line, int columns)
+QString fitted(const QString &line, int columns)
 {
-    return oneLine(line).left(qMax(1, columns - 1)).toLocal8Bit();
+    return fitLine(line, qMax(2, columns - 1));
 }
 
-// With g_lock held: the board again, from its first row.
+// Text for a stream: UTF-8, or on a Windows console its own Unicode call, so that "…" and
+// Cyrillic show as themselves whatever the code page.
+void put(FILE *stream, const QString &text)
+{
+#ifdef Q_OS_WIN
+    const HANDLE h = GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(h, &mode)) {
+        std::fflush(stream);
+        const std::wstring wide = text.toStdWString();
+        DWORD written = 0;
+        WriteConsoleW(h, wide.data(), DWORD(wide.size()), &written, nullptr);
+        return;
+    }
+#endif
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+// With g_lock held: to the start of the board's first row (a count of 0 would still move).
+QString upToBoard()
+{
+    return g_drawn > 0 ? QStringLiteral("\r\x1b[%1A").arg(g_drawn) : QStringLiteral("\r");
+}
+
+// Each line of a message, with what it holds from outside made harmless.
+QString printableLines(const QString &text)
+{
+    QString out;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        out += printable(line) + QLatin1Char('\n');
+    return out;
+}
+
+// With g_lock held: the board again, from its first row. Everything below its first row is
+// cleared first, so no fragment of an earlier line, nor the terminal's own ^C, stays.
 void redraw()
 {
-    QByteArray out;
-    if (g_drawn > 0)
-        out += "\r\x1b[" + QByteArray::number(g_drawn) + 'A';
+    QString out = upToBoard() + QStringLiteral("\x1b[J");
     const int columns = terminalColumns();
     for (const QString &row : g_rows)
-        out += "\r\x1b[2K" + fitted(row, columns) + '\n';
+        out += fitted(row, columns) + QLatin1Char('\n');
     g_drawn = g_rows.size();
-    std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
-    std::fflush(stderr);
+    put(stderr, out);
 }
 
 }  // namespace
@@ -110,18 +146,29 @@ void writeOut(const QByteArray &data)
     std::fflush(stdout);
 }
 
+void writeOutText(const QString &text)
+{
+    QMutexLocker lock(&g_lock);
+    put(stdout, text);
+}
+
 void note(const QString &text)
 {
     QMutexLocker lock(&g_lock);
-    if (g_drawn > 0) {
-        // Above the board, which moves down a line.
-        std::fprintf(stderr, "\r\x1b[%dA\x1b[2K%s\n", g_drawn, qPrintable(text));
+    Voice &voice = t_voice.localData();
+    if (!g_rows.isEmpty() && boardOnTerminal()) {
+        // A port's message is its live line; anything else goes above the board.
+        if (voice.row >= 0 && voice.row < g_rows.size()) {
+            g_rows[voice.row] = text;
+            redraw();
+            return;
+        }
+        put(stderr, upToBoard() + QStringLiteral("\x1b[J") + printableLines(text));
         g_drawn = 0;
         redraw();
         return;
     }
-    std::fprintf(stderr, "%s%s\n", g_progressOpen ? "\n" : "", qPrintable(text));
-    std::fflush(stderr);
+    put(stderr, (g_progressOpen ? QStringLiteral("\n") : QString()) + printableLines(text));
     g_progressOpen = false;
 }
 
@@ -137,16 +184,22 @@ void progressLine(const QString &text, bool last)
     }
     // Padded, so that a shorter line leaves nothing of the one before.
     const int columns = terminalColumns();
-    const QByteArray line = fitted(text, columns);
-    std::fprintf(stderr, "\r%s%*s%s", line.constData(),
-                 int(qMax<qsizetype>(0, columns - 1 - line.size())), "", last ? "\n" : "");
-    std::fflush(stderr);
+    const QString line = fitted(text, columns);
+    put(stderr,
+        QLatin1Char('\r') + line.leftJustified(columns - 1)
+            + (last ? QStringLiteral("\n") : QString()));
     g_progressOpen = !last;
 }
 
 void message(const QString &text)
 {
-    note(QStringLiteral("velmor4_cli: ") + portTag() + text);
+    const Voice &voice = t_voice.localData();
+    if (voice.muted)
+        return;
+    if (voice.row >= 0 && boardOnTerminal())
+        progressLine(portTag() + text, false);
+    else
+        note(QStringLiteral("velmor4_cli: ") + portTag() + text);
 }
 
 ExitStatus fail(ExitStatus status, const QString &text)
@@ -154,6 +207,26 @@ ExitStatus fail(ExitStatus status, const QString &text)
     message(text);
     t_voice.localData().failures << text;
     return status;
+}
+
+void setMuted(bool muted)
+{
+    t_voice.localData().muted = muted;
+}
+
+int outputColumns()
+{
+#ifdef Q_OS_WIN
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (_isatty(_fileno(stdout))
+        && GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info))
+        return info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    winsize size = {};
+    if (isatty(fileno(stdout)) && ioctl(fileno(stdout), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+#endif
+    return 0;
 }
 
 bool stderrIsTerminal()
@@ -202,12 +275,12 @@ void traceFrame(const QString &port, const char *direction, const QByteArray &fr
     g_trace.flush();
 }
 
-void startBoard(const QStringList &ports)
+void startBoard(const QStringList &tags)
 {
     QMutexLocker lock(&g_lock);
     g_rows.clear();
-    for (const QString &port : ports)
-        g_rows << port + QStringLiteral(": opening");
+    for (const QString &tag : tags)
+        g_rows << tag + QStringLiteral(": starting");
     if (boardOnTerminal())
         redraw();
 }
@@ -219,15 +292,20 @@ void endBoard()
     g_drawn = 0;
 }
 
-void speakFor(int row, const QString &port)
+void speakFor(int row, const QString &tag)
 {
-    t_voice.localData() = {row, port, {}};
+    t_voice.localData() = {row, tag, {}, false};
+}
+
+void setTag(const QString &tag)
+{
+    t_voice.localData().tag = tag;
 }
 
 QString portTag()
 {
-    const QString &port = t_voice.localData().port;
-    return port.isEmpty() ? QString() : port + QStringLiteral(": ");
+    const QString &tag = t_voice.localData().tag;
+    return tag.isEmpty() ? QString() : tag + QStringLiteral(": ");
 }
 
 QString takeFailures()

@@ -1,5 +1,6 @@
-// --wait: a fixture that runs by itself. Each port waits quietly for a device, runs the job on
-// it, records it, waits until it is taken off, and starts over, until Ctrl+C.
+// --wait: a fixture that runs by itself. Each slot waits quietly for a device, runs the job on
+// it, records it, waits until it is taken off, and starts over, until Ctrl+C. An adapter that
+// goes away is looked for again by the slot's identity and taken up where the slot was.
 #include "cli/runner.h"
 
 #include "cli/console.h"
@@ -16,7 +17,18 @@ constexpr int kProbeIntervalMs = 500;
 constexpr int kProbeTimeoutMs = 250;
 constexpr int kSleepSliceMs = 50;  // how soon an interrupt is noticed between probes
 
-// Probes every half second until the device is there (or gone); ExitOk then.
+// False when Ctrl+C came meanwhile.
+bool pause(qint64 ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 left; (left = ms - clock.elapsed()) > 0 && !interrupted();)
+        QThread::msleep(ulong(qMin<qint64>(left, kSleepSliceMs)));
+    return !interrupted();
+}
+
+// Probes every half second until the device is there (or gone); ExitOk then, ExitLink when
+// the port fails.
 ExitStatus awaitDevice(const CliOptions &opt, Transaction &tx, bool present)
 {
     for (;;) {
@@ -27,61 +39,128 @@ ExitStatus awaitDevice(const CliOptions &opt, Transaction &tx, bool present)
             return s;
         if (answered == present)
             return ExitOk;
-        for (qint64 left; (left = kProbeIntervalMs - clock.elapsed()) > 0;) {
-            if (interrupted())
-                return ExitInterrupted;
-            QThread::msleep(ulong(qMin<qint64>(left, kSleepSliceMs)));
-        }
+        if (!pause(kProbeIntervalMs - clock.elapsed()))
+            return ExitInterrupted;
     }
 }
 
-void show(const CliOptions &opt, const QString &text)
+// The slot's line: on a terminal its row, in a log a line each time it changes.
+class SlotLine
 {
-    if (opt.quiet)
-        return;
-    if (stderrIsTerminal())
-        progressLine(portTag() + text, false);
-    else
-        note(portTag() + text);
+public:
+    explicit SlotLine(const CliOptions &opt)
+        : m_quiet(opt.quiet)
+    {
+    }
+    void show(const QString &text)
+    {
+        if (m_quiet || text == m_shown)
+            return;
+        m_shown = text;
+        if (stderrIsTerminal())
+            progressLine(portTag() + text, false);
+        else
+            note(portTag() + text);
+    }
+
+private:
+    bool m_quiet;
+    QString m_shown;
+};
+
+QString firstLine(const QString &text)
+{
+    return text.section(QLatin1Char('\n'), 0, 0);
 }
 
 }  // namespace
 
-void watchFixture(const CliOptions &options, const Job &job, const PortIdentity &identity,
-                  PortVerdict *verdict)
+void watchFixture(const CliOptions &options, const Job &job, const Slot &slot, SlotVerdict *verdict)
 {
     CliOptions opt = options;
+    SlotLine line(opt);
     QElapsedTimer clock;
     clock.start();
-    Transaction tx(opt);  // sees opt.device change from device to device
-    ExitStatus status = tx.open();
-    while (status == ExitOk) {
-        show(opt,
-             verdict->devices == 0 ? QStringLiteral("waiting for a device")
-                                   : QStringLiteral("waiting for a device (%1 done, %2 "
-                                                    "PASS)")
-                                         .arg(verdict->devices)
-                                         .arg(verdict->passed));
-        if ((status = awaitDevice(opt, tx, true)) != ExitOk)
+    // The tool cannot tell a device it served (or that was cut off) from a new one: such a
+    // device must be taken off before the slot serves again.
+    bool holdsServed = false;
+    QString done, problem, lastFailure;
+    bool cutOff = false;  // Ctrl+C came while a device was being served
+    setMuted(true);
+    while (!interrupted()) {
+        const QVector<SystemPort> matches = matchSlot(slot, systemPorts(systemRoot()));
+        if (matches.size() != 1) {
+            QStringList names;
+            for (const SystemPort &p : matches)
+                names << p.name;
+            problem = matches.isEmpty()
+                ? QStringLiteral("adapter lost: waiting for it")
+                : QStringLiteral("ambiguous: %1 matches %2; waiting for one of them to go")
+                      .arg(identityText(slot), names.join(QStringLiteral(", ")));
+            setTag(slotTag(slot, {}));
+            line.show(problem);
+            pause(kProbeIntervalMs);
+            continue;
+        }
+        verdict->port = matches.first();
+        setTag(slotTag(slot, verdict->port));
+        opt.port = verdict->port.path;
+        Transaction tx(opt);  // sees opt.device change from device to device
+        ExitStatus status = tx.open();
+        while (status == ExitOk) {
+            problem.clear();
+            if (holdsServed) {
+                line.show(done);
+                if ((status = awaitDevice(opt, tx, false)) != ExitOk)
+                    break;
+                holdsServed = false;
+            }
+            line.show(verdict->devices == 0
+                          ? QStringLiteral("waiting for a device")
+                          : QStringLiteral("waiting for a device (%1 done, %2 PASS)")
+                                .arg(verdict->devices)
+                                .arg(verdict->passed));
+            if ((status = awaitDevice(opt, tx, true)) != ExitOk)
+                break;
+            ++opt.device;
+            setMuted(false);
+            const DeviceRun run = runDevice(opt, job, slot, verdict->port, &tx);
+            setMuted(true);
+            holdsServed = true;
+            ++verdict->devices;
+            verdict->passed += run.status == ExitOk;
+            verdict->status = qMax(verdict->status, run.status);
+            if (run.status != ExitOk)
+                lastFailure = QStringLiteral("device %1: %2").arg(opt.device).arg(run.message);
+            if (run.status == ExitInterrupted) {
+                ++verdict->interrupted;
+                cutOff = true;
+                status = ExitInterrupted;
+                break;
+            }
+            if (run.status != ExitOk) {
+                done = QStringLiteral("done: FAIL (%1), remove the device")
+                           .arg(resultWord(run.status));
+            } else {
+                done = QStringLiteral("done: PASS, remove the device");
+            }
+        }
+        if (status == ExitInterrupted)
             break;
-        ++opt.device;
-        const DeviceRun run = runDevice(opt, job, identity, &tx);
-        ++verdict->devices;
-        verdict->passed += run.status == ExitOk;
-        verdict->status = qMax(verdict->status, run.status);
-        if (run.status == ExitInterrupted)
-            break;
-        show(
-            opt,
-            run.status == ExitOk
-                ? QStringLiteral("done: PASS, remove the device")
-                : QStringLiteral("done: FAIL (%1), remove the device").arg(resultWord(run.status)));
-        status = awaitDevice(opt, tx, false);
+        // The port failed: the adapter is gone (the next look says so), or the port is there
+        // but cannot be used now.
+        problem = firstLine(takeFailures());
+        if (matchSlot(slot, systemPorts(systemRoot())).size() == 1) {
+            line.show(QStringLiteral("port failed, trying again: ") + problem);
+            pause(kProbeIntervalMs);
+        }
     }
-    // Ctrl+C between devices ends the watch, and is no device's failure.
-    if (status != ExitInterrupted) {
-        verdict->status = qMax(verdict->status, status);
-        verdict->text = takeFailures();
-    }
+    line.show(cutOff ? QStringLiteral("interrupted: program it again")
+                     : QStringLiteral("stopped: %1 done, %2 PASS")
+                           .arg(verdict->devices)
+                           .arg(verdict->passed));
+    takeFailures();
+    setMuted(false);
+    verdict->text = lastFailure.isEmpty() ? problem : lastFailure;
     verdict->seconds = clock.elapsed() / 1e3;
 }

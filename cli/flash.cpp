@@ -7,6 +7,8 @@
 #include "firmware/image.h"
 #include "link/protocol.h"
 
+#include <QFile>
+
 namespace {
 
 QString imageError(ImageError error, const QString &fileName)
@@ -21,8 +23,11 @@ QString imageError(ImageError error, const QString &fileName)
     case ImageError::Empty:
         return QStringLiteral("%1 is empty").arg(fileName);
     default:
-        return QStringLiteral("cannot read %1").arg(fileName);
+        break;
     }
+    QFile file(fileName);
+    file.open(QIODevice::ReadOnly);
+    return QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString());
 }
 
 }  // namespace
@@ -43,8 +48,7 @@ qint64 flashLineBytes(int imageSize, bool verify)
     return bytes;
 }
 
-ExitStatus flashImage(const CliOptions &opt, Transaction &tx, const QByteArray &image,
-                      JobRecord *rec)
+ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, JobRecord *rec)
 {
     const QVector<Chunk> chunks = planChunks(quint32(image.size()));
     rec->chunksTotal = chunks.size();
@@ -60,7 +64,7 @@ ExitStatus flashImage(const CliOptions &opt, Transaction &tx, const QByteArray &
         }
         rec->chunksWritten = i + 1;
     }
-    if (opt.verify) {
+    if (verify) {
         const auto step = [&tx, &chunks](int done) {
             tx.setStep(QStringLiteral("verify %1 of %2")
                            .arg(qMin(done / proto::kChunkSize + 1, chunks.size()))
@@ -74,7 +78,7 @@ ExitStatus flashImage(const CliOptions &opt, Transaction &tx, const QByteArray &
     rec->done << QStringLiteral("flashed %1 bytes in %2 chunks%3")
                      .arg(image.size())
                      .arg(chunks.size())
-                     .arg(opt.verify ? QStringLiteral(", verified") : QString());
+                     .arg(verify ? QStringLiteral(", verified") : QString());
     return ExitOk;
 }
 
@@ -87,8 +91,9 @@ ExitStatus flashJob(const CliOptions &opt, const QString &fileName, Job *job)
     job->lineBytes = flashLineBytes(image.size(), opt.verify);
     job->files << jobFile(QStringLiteral("firmware"), fileName, image);
     job->firmware = true;
-    job->run = [image](const CliOptions &o, Transaction &tx, JobRecord *rec) {
-        return flashImage(o, tx, image, rec);
+    job->verify = opt.verify;
+    job->run = [image, verify = opt.verify](const CliOptions &, Transaction &tx, JobRecord *rec) {
+        return flashImage(tx, image, verify, rec);
     };
     return ExitOk;
 }

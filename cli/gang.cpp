@@ -4,11 +4,10 @@
 
 #include "cli/console.h"
 #include "cli/progress.h"
+#include "cli/screen.h"
 #include "cli/transaction.h"
 #include "link/protocol.h"
 
-#include <QElapsedTimer>
-#include <QSerialPortInfo>
 #include <QThread>
 
 #include <memory>
@@ -18,23 +17,6 @@ namespace {
 
 // A job of a few requests is over before a progress line could tell anything.
 constexpr qint64 kProgressWorthBytes = 4 * proto::kChunkSize;
-
-// The summary: columns padded to their widest cell, the last one as it is.
-QByteArray table(const QVector<QStringList> &columns)
-{
-    QByteArray out;
-    for (int row = 0; row < columns.first().size(); ++row) {
-        QString line;
-        for (int c = 0; c + 1 < columns.size(); ++c) {
-            int width = 0;
-            for (const QString &cell : columns.at(c))
-                width = qMax(width, int(cell.size()));
-            line += columns.at(c).at(row).leftJustified(width + 2);
-        }
-        out += (line + columns.last().at(row)).trimmed().toLocal8Bit() + '\n';
-    }
-    return out;
-}
 
 QString orDash(const QString &text)
 {
@@ -60,12 +42,26 @@ QString resultWord(ExitStatus status)
     return QStringLiteral("interrupted");
 }
 
-DeviceRun runDevice(const CliOptions &opt, const Job &job, const PortIdentity &identity,
+QString slotTag(const Slot &slot, const SystemPort &port)
+{
+    QStringList parts;
+    if (!slot.name.isEmpty())
+        parts << slot.name;
+    parts << (port.name.isEmpty() ? (slot.name.isEmpty() ? slot.value : QString()) : port.name);
+    const QString location
+        = port.location.isEmpty() && slot.by == Slot::ByLocation ? slot.value : port.location;
+    if (!location.isEmpty())
+        parts << QStringLiteral("(%1)").arg(location);
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char(' '));
+}
+
+DeviceRun runDevice(const CliOptions &opt, const Job &job, const Slot &slot, const SystemPort &port,
                     Transaction *session)
 {
     DeviceRun run;
-    run.port = opt.port;
-    run.identity = identity;
+    run.slot = slot.name;
+    run.port = port;
     run.start = QDateTime::currentDateTimeUtc();
     takeFailures();  // what went wrong before belongs to no device
     std::unique_ptr<Transaction> own;
@@ -90,41 +86,57 @@ DeviceRun runDevice(const CliOptions &opt, const Job &job, const PortIdentity &i
     return run;
 }
 
-ExitStatus runJob(const CliOptions &opt, const QStringList &ports, const Job &job)
+ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
+                  const QVector<SystemPort> &ports, const Job &job)
 {
-    const QList<QSerialPortInfo> system = QSerialPortInfo::availablePorts();
-    QVector<PortIdentity> identities;
-    for (const QString &port : ports)
-        identities << identifyPort(port, system);
     if (!opt.gang) {
         CliOptions mine = opt;
-        mine.port = ports.first();
-        const DeviceRun run = runDevice(mine, job, identities.first());
+        mine.port = ports.first().path;
+        const DeviceRun run = runDevice(mine, job, slotList.first(), ports.first());
         if (run.status == ExitOk && !opt.quiet && !run.message.isEmpty())
             note(run.message);
         return run.status;
     }
 
-    QVector<PortVerdict> verdicts(ports.size());
+    QVector<SlotVerdict> verdicts(slotList.size());
+    QStringList tags;
+    for (int i = 0; i < slotList.size(); ++i)
+        tags << slotTag(slotList.at(i), ports.at(i));
     std::vector<std::unique_ptr<QThread>> threads;
     if (!opt.quiet)
-        startBoard(ports);
-    for (int i = 0; i < ports.size(); ++i) {
+        startBoard(tags);
+    for (int i = 0; i < slotList.size(); ++i) {
         threads.emplace_back(QThread::create([&, i] {
-            speakFor(i, ports.at(i));
-            CliOptions mine = opt;
-            mine.port = ports.at(i);
-            PortVerdict &v = verdicts[i];
+            speakFor(i, tags.at(i));
+            SlotVerdict &v = verdicts[i];
+            v.port = ports.at(i);
             if (opt.wait) {
-                watchFixture(mine, job, identities.at(i), &v);
+                watchFixture(opt, job, slotList.at(i), &v);
                 return;
             }
-            const DeviceRun run = runDevice(mine, job, identities.at(i));
-            v = {run.status, run.message, run.start.msecsTo(run.end) / 1e3, 1,
-                 run.status == ExitOk};
-            if (!opt.quiet)
-                progressLine(portTag() + resultWord(v.status) + QStringLiteral(": ") + v.text,
+            CliOptions mine = opt;
+            mine.port = ports.at(i).path;
+            DeviceRun run;
+            if (mine.port.isEmpty()) {
+                run.status = fail(ExitLink,
+                                  QStringLiteral("no adapter with %1 is plugged in")
+                                      .arg(identityText(slotList.at(i))));
+                run.message = takeFailures();
+            } else {
+                run = runDevice(mine, job, slotList.at(i), ports.at(i));
+            }
+            v.status = run.status;
+            v.text = run.message;
+            v.seconds = run.start.msecsTo(run.end) / 1e3;
+            v.devices = 1;
+            v.passed = run.status == ExitOk;
+            v.interrupted = run.status == ExitInterrupted;
+            if (!opt.quiet) {
+                progressLine(portTag() + resultWord(v.status) + QStringLiteral(": ")
+                                 + (v.status == ExitInterrupted ? QStringLiteral("program it again")
+                                                                : v.text),
                              true);
+            }
         }));
         threads.back()->start();
     }
@@ -132,43 +144,56 @@ ExitStatus runJob(const CliOptions &opt, const QStringList &ports, const Job &jo
         t->wait();
     endBoard();
 
-    // With --wait, how many devices each port served; else each port's one verdict.
+    // With --wait, how many devices each slot served; else each slot's one verdict.
+    const bool named = !slotList.first().name.isEmpty();
     QVector<QStringList> columns;
+    if (named)
+        columns << QStringList{QStringLiteral("SLOT")};
+    columns << QStringList{QStringLiteral("PORT")} << QStringList{QStringLiteral("LOCATION")}
+            << QStringList{QStringLiteral("SERIAL")};
+    const int first = columns.size();
     if (opt.wait) {
-        columns
-            = {{QStringLiteral("PORT")}, {QStringLiteral("SERIAL")}, {QStringLiteral("DEVICES")},
-               {QStringLiteral("PASS")}, {QStringLiteral("FAIL")},   {QStringLiteral("MESSAGE")}};
+        columns << QStringList{QStringLiteral("DEVICES")} << QStringList{QStringLiteral("PASS")}
+                << QStringList{QStringLiteral("FAIL")};
     } else {
-        columns = {{QStringLiteral("PORT")},
-                   {QStringLiteral("SERIAL")},
-                   {QStringLiteral("RESULT")},
-                   {QStringLiteral("TIME")},
-                   {QStringLiteral("MESSAGE")}};
+        columns << QStringList{QStringLiteral("RESULT")} << QStringList{QStringLiteral("TIME")};
     }
+    columns << QStringList{QStringLiteral("MESSAGE")};
     ExitStatus worst = ExitOk;
-    int devices = 0, passed = 0;
-    for (int i = 0; i < ports.size(); ++i) {
-        const PortVerdict &v = verdicts.at(i);
-        columns[0] << ports.at(i);
-        columns[1] << orDash(identities.at(i).serial);
+    int devices = 0, passed = 0, interrupted = 0;
+    for (int i = 0; i < slotList.size(); ++i) {
+        const SlotVerdict &v = verdicts.at(i);
+        const Slot &slot = slotList.at(i);
+        if (named)
+            columns[0] << slot.name;
+        columns[first - 3] << orDash(
+            v.port.name.isEmpty() && slot.by == Slot::ByName ? slot.value : v.port.name);
+        columns[first - 2] << orDash(v.port.location);
+        columns[first - 1] << orDash(v.port.serial);
         if (opt.wait) {
-            columns[2] << QString::number(v.devices);
-            columns[3] << QString::number(v.passed);
-            columns[4] << QString::number(v.devices - v.passed);
+            columns[first] << QString::number(v.devices);
+            columns[first + 1] << QString::number(v.passed);
+            columns[first + 2] << QString::number(v.devices - v.passed);
         } else {
-            columns[2] << resultWord(v.status);
-            columns[3] << QStringLiteral("%1 s").arg(v.seconds, 0, 'f', 1);
+            columns[first] << resultWord(v.status);
+            columns[first + 1] << QStringLiteral("%1 s").arg(v.seconds, 0, 'f', 1);
         }
         columns.last() << oneLine(v.text);
         worst = qMax(worst, v.status);
         devices += v.devices;
         passed += v.passed;
+        interrupted += v.interrupted;
     }
-    QByteArray out = table(columns);
+    QStringList out = summaryLines(columns, outputColumns());
     if (opt.wait)
-        out += QStringLiteral("devices: %1, passed: %2\n").arg(devices).arg(passed).toLocal8Bit();
+        out << QStringLiteral("devices: %1, passed: %2").arg(devices).arg(passed);
     else
-        out += QStringLiteral("%1 of %2 ports ok\n").arg(passed).arg(ports.size()).toLocal8Bit();
-    writeOut(out);
+        out << QStringLiteral("%1 of %2 ports ok").arg(passed).arg(slotList.size());
+    if (interrupted > 0) {
+        out << QStringLiteral("interrupted: %1 (program %2 again)")
+                   .arg(interrupted)
+                   .arg(interrupted == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+    }
+    writeOutText(out.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     return worst;
 }

@@ -18,7 +18,12 @@ const char kDescription[]
 const char kCommands[]
     = "\nCommands:\n"
       "  list          the system's serial ports, one a line, tab-separated: name,\n"
-      "                description, manufacturer, VID:PID (hex), USB serial number\n"
+      "                description, manufacturer, VID:PID (hex), USB serial number,\n"
+      "                USB location (the hub port path, e.g. 1-1.2:1.0)\n"
+      "  fixture new -o FILE\n"
+      "                a fixture file for the adapters plugged in now: one slot per\n"
+      "                USB location, in location order, to rename as the fixture\n"
+      "                labels them\n"
       "  version       the firmware version as \"major.minor\" (\"1.05\")\n"
       "  read [FILE]   both settings blocks as a settings file, to FILE (replaced only\n"
       "                once complete) or to standard output; with several ports FILE\n"
@@ -29,28 +34,39 @@ const char kCommands[]
       "  flash IMAGE   uploads IMAGE (1 to 54272 bytes) in 1024-byte chunks from\n"
       "                0x08002400; --verify reads it back and compares\n"
       "  program       sets a device up in one job, in this order: --settings FILE\n"
-      "                (as write), --firmware IMAGE (as flash, with --verify),\n"
-      "                --expect-version X.YY (reads the version and compares); any of\n"
-      "                them, all checked before anything is sent\n"
+      "                (as write), --firmware IMAGE (as flash), --expect-version X.YY\n"
+      "                (reads the version and compares); any of them, all checked\n"
+      "                before anything is sent; what it writes is read back and\n"
+      "                compared unless --no-verify\n"
       "\n"
-      "Several ports (--port or --serial given more than once, or --ports): the\n"
-      "command runs on all of them at once, with one progress line per port, and ends\n"
-      "with a table on standard output: port, USB serial number, result, time and the\n"
-      "message of a failure. The exit status is the worst port's.\n"
+      "Several ports (--port or --serial given more than once, --ports, --fixture):\n"
+      "the command runs on all of them at once, with one progress line per port, and\n"
+      "ends with a table on standard output: slot, port, USB location and serial\n"
+      "number, result, time and the message of a failure. The exit status is the\n"
+      "worst port's.\n"
       "\n"
-      "--wait (a fixture that runs by itself): each port waits quietly for a device (a\n"
+      "--fixture FILE names the slotList of a fixture, one a line: NAME location=VALUE,\n"
+      "NAME serial=VALUE or NAME port=VALUE (# begins a comment). Each slot's adapter\n"
+      "is looked up by that identity whenever it is opened, since system names move\n"
+      "from adapter to adapter; an identity that matches two ports is refused.\n"
+      "\n"
+      "--wait (a fixture that runs by itself): each slot waits quietly for a device (a\n"
       "version request every 500 ms), runs the command on it, then waits until it no\n"
-      "longer answers (taken off) and for the next one, until Ctrl+C. Each port's line\n"
+      "longer answers (taken off) and for the next one, until Ctrl+C. Each slot's line\n"
       "says \"waiting for a device\", how far the job is, or \"done: PASS, remove the\n"
-      "device\" (FAIL and the result word when it failed). The run ends with a table:\n"
-      "per port the devices served, passed (PASS) and failed (FAIL); the exit status is\n"
-      "the worst device's.\n"
+      "device\" (FAIL and the result word when it failed). An adapter missing or lost\n"
+      "is looked for every 500 ms (\"adapter lost: waiting for it\") and taken up\n"
+      "again, under a new system name too; a device it held must be taken off first.\n"
+      "The run ends with a table: per slot the devices served, passed (PASS) and\n"
+      "failed (FAIL), and how many Ctrl+C cut off; the exit status is the worst\n"
+      "device's.\n"
       "\n"
       "--report FILE appends one JSON object a line for every device and command:\n"
-      "start, end (ISO 8601, UTC), port, serial, vid_pid, description, command, files\n"
-      "(role, path, size, sha256), settings (blocks_written, verified), firmware\n"
-      "(chunks_written, chunks_total, verified), version, expected_version, result,\n"
-      "exit_status, message. Each record is flushed as soon as its device is done.\n"
+      "start, end (ISO 8601, UTC), slot, location, port, serial, vid_pid,\n"
+      "description, command, files (role, path, size, sha256), verify, settings\n"
+      "(blocks_written, verified), firmware (chunks_written, chunks_total, verified),\n"
+      "version, expected_version, result, exit_status, message. Each record is\n"
+      "flushed as soon as its device is done.\n"
       "\n"
       "Result words (summary, report) with their exit status:\n"
       "  ok (0)             success, everything confirmed by the device (PASS)\n"
@@ -76,17 +92,24 @@ struct Command
     int maxArgs;
     // Checks the input; null for a command that talks to no device.
     ExitStatus (*prepare)(const CliOptions &opt, const QString &file, Job *job);
+    ExitStatus (*local)(const CliOptions &opt);  // one that does
 };
+
+ExitStatus listCommand(const CliOptions &)
+{
+    return listPorts();
+}
 
 // clang-format off
 const Command kCommandTable[] = {
-    {"list", "list", 0, 0, nullptr},
-    {"version", "version", 0, 0, versionJob},
-    {"read", "read [FILE]", 0, 1, readJob},
-    {"write", "write FILE", 1, 1, writeJob},
-    {"flash", "flash IMAGE", 1, 1, flashJob},
+    {"list", "list", 0, 0, nullptr, listCommand},
+    {"fixture", "fixture new -o FILE", 1, 1, nullptr, newFixture},
+    {"version", "version", 0, 0, versionJob, nullptr},
+    {"read", "read [FILE]", 0, 1, readJob, nullptr},
+    {"write", "write FILE", 1, 1, writeJob, nullptr},
+    {"flash", "flash IMAGE", 1, 1, flashJob, nullptr},
     {"program", "program [--settings FILE] [--firmware IMAGE] [--expect-version X.YY]", 0, 0,
-     programJob},
+     programJob, nullptr},
 };
 // clang-format on
 
@@ -138,11 +161,10 @@ int main(int argc, char *argv[])
                                                     "same bytes at the same address."),
                                      QStringLiteral("n"), QStringLiteral("0"));
     const QCommandLineOption verify(QStringLiteral("verify"),
-                                    QStringLiteral("flash, program: read the image back and "
-                                                   "compare."));
+                                    QStringLiteral("flash: read the image back and compare "
+                                                   "(program always does)."));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"),
-                                      QStringLiteral("write, program: do not read the settings "
-                                                     "back."));
+                                      QStringLiteral("write, program: read nothing back."));
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("program: write these settings and read "
                                                      "them back."),
@@ -154,6 +176,13 @@ int main(int argc, char *argv[])
                                            QStringLiteral("program: the version the device "
                                                           "must report, like 1.05."),
                                            QStringLiteral("X.YY"));
+    const QCommandLineOption fixture(QStringLiteral("fixture"),
+                                     QStringLiteral("The slotList of a fixture, from <file> "
+                                                    "(below)."),
+                                     QStringLiteral("file"));
+    const QCommandLineOption output(QStringLiteral("o"),
+                                    QStringLiteral("fixture new: the file to write."),
+                                    QStringLiteral("file"));
     const QCommandLineOption wait(QStringLiteral("wait"),
                                   QStringLiteral("A fixture: on each port, one device after "
                                                  "another until Ctrl+C (below)."));
@@ -168,18 +197,18 @@ int main(int argc, char *argv[])
                                    QStringLiteral("file"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("No progress and no success messages."));
-    p.addOptions({port, serial, ports, timeout, retries, verify, noVerify, settings, firmware,
-                  expectVersion, wait, report, trace, quiet});
+    p.addOptions({port, serial, ports, fixture, timeout, retries, verify, noVerify, settings,
+                  firmware, expectVersion, wait, report, trace, quiet, output});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("list, version, read, write, flash or program "
-                                           "(below)."),
+                            QStringLiteral("list, fixture, version, read, write, flash or "
+                                           "program (below)."),
                             QStringLiteral("<command> [arguments]"));
 
     const QString seeHelp = QStringLiteral(". See velmor4_cli --help.");
     if (!p.parse(QCoreApplication::arguments()))
         return fail(ExitUsage, p.errorText() + QStringLiteral(" See velmor4_cli --help."));
     if (p.isSet(help) || p.isSet(QStringLiteral("help-all"))) {
-        writeOut((p.helpText() + QLatin1String(kCommands)).toLocal8Bit());
+        writeOutText(p.helpText() + QLatin1String(kCommands));
         return ExitOk;
     }
     if (p.isSet(version)) {
@@ -191,11 +220,14 @@ int main(int argc, char *argv[])
     opt.serials = p.values(serial);
     opt.ports = p.values(port);
     opt.portKind = p.value(ports);
-    if (!p.isSet(port) && !p.isSet(serial) && !p.isSet(ports)
+    opt.fixture = p.value(fixture);
+    opt.output = p.value(output);
+    if (!p.isSet(port) && !p.isSet(serial) && !p.isSet(ports) && !p.isSet(fixture)
         && !qEnvironmentVariableIsEmpty("VELMOR4_PORT"))
         opt.ports << qEnvironmentVariable("VELMOR4_PORT");
     opt.wait = p.isSet(wait);
-    opt.severalPorts = p.isSet(ports) || opt.ports.size() + opt.serials.size() > 1;
+    opt.severalPorts
+        = p.isSet(ports) || p.isSet(fixture) || opt.ports.size() + opt.serials.size() > 1;
     opt.gang = opt.severalPorts || opt.wait;
     opt.report = p.value(report);
     opt.settingsFile = p.value(settings);
@@ -219,6 +251,8 @@ int main(int argc, char *argv[])
     }
     if (p.isSet(ports) && (p.isSet(port) || p.isSet(serial)))
         return fail(ExitUsage, QStringLiteral("--ports excludes --port and --serial"));
+    if (p.isSet(fixture) && (p.isSet(port) || p.isSet(serial) || p.isSet(ports)))
+        return fail(ExitUsage, QStringLiteral("--fixture excludes --port, --serial and --ports"));
     if (opt.verify && opt.noVerify)
         return fail(ExitUsage, QStringLiteral("--verify and --no-verify exclude each other"));
 
@@ -242,16 +276,21 @@ int main(int argc, char *argv[])
     const int count = args.size() - 1;
     if (count < command->minArgs || count > command->maxArgs)
         return fail(ExitUsage, QStringLiteral("usage: velmor4_cli [options] ") + command->usage);
-    if (!command->prepare)
-        return listPorts();
+    if (p.isSet(output) && command->local != newFixture)
+        return fail(ExitUsage, QStringLiteral("-o belongs to fixture new"));
+    if (command->local == newFixture && args.value(1) != QLatin1String("new"))
+        return fail(ExitUsage, QStringLiteral("usage: velmor4_cli [options] ") + command->usage);
+    if (command->local)
+        return command->local(opt);
 
     // Every input is checked once, before any port is opened.
     Job job;
     job.command = QLatin1String(command->name);
-    QStringList names;
+    QVector<Slot> slotList;
+    QVector<SystemPort> found;
     if (const ExitStatus s = command->prepare(opt, args.value(1), &job))
         return s;
-    if (const ExitStatus s = choosePorts(opt, &names))
+    if (const ExitStatus s = chooseSlots(opt, &slotList, &found))
         return s;
     QString why;
     if (!opt.trace.isEmpty() && !openTrace(opt.trace, &why))
@@ -261,7 +300,7 @@ int main(int argc, char *argv[])
         return fail(ExitUsage,
                     QStringLiteral("cannot append to the report %1: %2").arg(opt.report, why));
     catchInterrupts();
-    const ExitStatus status = runJob(opt, names, job);
+    const ExitStatus status = runJob(opt, slotList, found, job);
     interruptReported();
     return status;
 }

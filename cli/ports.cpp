@@ -1,83 +1,135 @@
-// `list`, and which port a command talks to.
+// `list`, `fixture new`, and which ports a command talks to.
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/report.h"
+#include "cli/screen.h"
 
-#include <QSerialPortInfo>
+#include <QFile>
+#include <QSaveFile>
+#include <QSet>
 #include <QStringList>
 
 namespace {
 
-QString field(QString text)
+QString field(const QString &text)
 {
-    // One port a line, fields split by tabs: neither may appear inside a field.
-    return text.replace(QLatin1Char('\t'), QLatin1Char(' '))
-        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // One port a line, fields split by tabs; what an adapter's maker wrote is shown escaped.
+    return printable(text);
+}
+
+QString notListed()
+{
+    return QStringLiteral(" (velmor4_cli list shows them)");
 }
 
 }  // namespace
 
 ExitStatus listPorts()
 {
-    QByteArray out;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        const QStringList fields
-            = {info.portName(), field(info.description()), field(info.manufacturer()),
-               vidPidText(info), field(info.serialNumber())};
-        out += fields.join(QLatin1Char('\t')).toLocal8Bit() + '\n';
+    QString out;
+    for (const SystemPort &p : systemPorts(systemRoot())) {
+        const QStringList fields = {field(p.name),   field(p.description), field(p.manufacturer),
+                                    field(p.vidPid), field(p.serial),      field(p.location)};
+        out += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
-    writeOut(out);
+    writeOutText(out);
     return ExitOk;
 }
 
-ExitStatus choosePorts(const CliOptions &opt, QStringList *ports)
+ExitStatus newFixture(const CliOptions &opt)
 {
-    const QList<QSerialPortInfo> system = QSerialPortInfo::availablePorts();
-    QStringList names = opt.ports;
+    if (opt.output.isEmpty())
+        return fail(ExitUsage, QStringLiteral("fixture new wants -o FILE"));
+    const QVector<SystemPort> ports = systemPorts(systemRoot());
+    const QByteArray text = fixtureText(ports);
+    if (!text.contains("location=")) {
+        return fail(ExitUsage,
+                    QStringLiteral("no USB adapter with a location is plugged in") + notListed());
+    }
+    QSaveFile file(opt.output);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        return fail(ExitUsage,
+                    QStringLiteral("cannot write %1: %2").arg(opt.output, file.errorString()));
+    }
+    return ExitOk;
+}
+
+ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<SystemPort> *ports)
+{
+    const QVector<SystemPort> system = systemPorts(systemRoot());
+    QVector<Slot> chosen;
+    if (!opt.fixture.isEmpty()) {
+        QFile file(opt.fixture);
+        QString why;
+        if (!file.open(QIODevice::ReadOnly)) {
+            return fail(ExitUsage,
+                        QStringLiteral("cannot read the fixture %1: %2")
+                            .arg(opt.fixture, file.errorString()));
+        }
+        if (!parseFixture(file.read(1 << 20), &chosen, &why))
+            return fail(ExitUsage, QStringLiteral("fixture %1, %2").arg(opt.fixture, why));
+    }
+    for (const QString &port : opt.ports)
+        chosen << Slot{QString(), Slot::ByName, port};
     if (!opt.portKind.isEmpty()) {
         // "usb": every adapter with USB identifiers; "0403:6001": every adapter of that kind.
         const QString kind = opt.portKind.toLower();
-        for (const QSerialPortInfo &info : system) {
-            const QString ids = vidPidText(info);
-            if (kind == QLatin1String("all") || (kind == QLatin1String("usb") && !ids.isEmpty())
-                || kind == ids)
-                names << info.portName();
+        for (const SystemPort &p : system) {
+            if (kind == QLatin1String("all")
+                || (kind == QLatin1String("usb") && !p.vidPid.isEmpty()) || kind == p.vidPid)
+                chosen << Slot{QString(), Slot::ByName, p.path};
         }
-        if (names.isEmpty()) {
-            return fail(ExitUsage,
-                        QStringLiteral("--ports %1: the system lists no such serial port "
-                                       "(velmor4_cli list shows them)")
-                            .arg(opt.portKind));
+        if (chosen.isEmpty()) {
+            return fail(
+                ExitUsage,
+                QStringLiteral("--ports %1: the system lists no such serial port").arg(opt.portKind)
+                    + notListed());
         }
     }
-    for (const QString &serial : opt.serials) {
-        QStringList matches;
-        for (const QSerialPortInfo &info : system) {
-            if (info.serialNumber() == serial)
-                matches << info.portName();
-        }
-        if (matches.isEmpty()) {
-            return fail(ExitUsage,
-                        QStringLiteral("no port has the USB serial number %1 "
-                                       "(velmor4_cli list shows them)")
-                            .arg(serial));
-        }
-        if (matches.size() > 1) {
-            return fail(ExitUsage,
-                        QStringLiteral("several ports have the USB serial number %1: %2")
-                            .arg(serial, matches.join(QStringLiteral(", "))));
-        }
-        names << matches.first();
-    }
-    if (names.isEmpty()) {
+    for (const QString &serial : opt.serials)
+        chosen << Slot{QString(), Slot::BySerial, serial};
+    if (chosen.isEmpty()) {
         return fail(ExitUsage,
-                    QStringLiteral("no port given: use --port NAME, --serial NUMBER or "
-                                   "--ports all, or set VELMOR4_PORT"));
+                    QStringLiteral("no port given: use --port NAME, --serial NUMBER, --ports all "
+                                   "or --fixture FILE, or set VELMOR4_PORT"));
     }
-    for (int i = 0; i < names.size(); ++i) {
-        if (names.indexOf(names.at(i)) != i)
-            return fail(ExitUsage, QStringLiteral("port %1 is named twice").arg(names.at(i)));
+
+    QVector<SystemPort> found;
+    QHash<QString, QString> named;  // port key: how it was named first
+    for (const Slot &slot : chosen) {
+        const QVector<SystemPort> matches = matchSlot(slot, system);
+        const QString who = slot.name.isEmpty()
+            ? identityText(slot)
+            : QStringLiteral("slot %1 (%2)").arg(slot.name, identityText(slot));
+        if (matches.size() > 1) {
+            QStringList names;
+            for (const SystemPort &p : matches)
+                names << p.name;
+            return fail(ExitUsage,
+                        QStringLiteral("%1 matches several ports: %2; name one by its location "
+                                       "instead")
+                                .arg(who, names.join(QStringLiteral(", ")))
+                            + notListed());
+        }
+        SystemPort port = matches.value(0);
+        if (matches.isEmpty() && slot.by == Slot::ByName)
+            port.name = port.path = slot.value;  // opening it tells what is wrong
+        if (matches.isEmpty() && slot.by == Slot::BySerial && slot.name.isEmpty() && !opt.wait) {
+            return fail(ExitUsage,
+                        QStringLiteral("no port has the USB serial number %1").arg(slot.value)
+                            + notListed());
+        }
+        if (!port.path.isEmpty()) {
+            const QString key = portKey(port.path);
+            if (named.contains(key)) {
+                return fail(ExitUsage,
+                            QStringLiteral("%1 and %2 are the same port, %3")
+                                .arg(named.value(key), who, key));
+            }
+            named.insert(key, who);
+        }
+        found << port;
     }
-    *ports = names;
+    *slotList = chosen;
+    *ports = found;
     return ExitOk;
 }

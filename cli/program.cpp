@@ -40,7 +40,7 @@ ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
         if (const ExitStatus s = loadImage(opt.firmwareFile, &image))
             return s;
         job->files << jobFile(QStringLiteral("firmware"), opt.firmwareFile, image);
-        job->lineBytes += flashLineBytes(image.size(), opt.verify);
+        job->lineBytes += flashLineBytes(image.size(), !opt.noVerify);
         job->firmware = true;
     }
     const QString expected = opt.expectVersion;
@@ -56,13 +56,15 @@ ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
         job->expectVersion = expected;
     }
     job->verb = QStringLiteral("programming");
+    // What a production job wrote is read back unless told not to: the image as the settings.
+    job->verify = !opt.noVerify;
     job->run = [sys, hardw, image, expected](const CliOptions &o, Transaction &tx, JobRecord *rec) {
         if (!sys.isEmpty()) {
             if (const ExitStatus s = writeSettings(o, tx, sys, hardw, rec))
                 return s;
         }
         if (!image.isEmpty()) {
-            if (const ExitStatus s = flashImage(o, tx, image, rec))
+            if (const ExitStatus s = flashImage(tx, image, !o.noVerify, rec))
                 return s;
         }
         if (!expected.isEmpty()) {

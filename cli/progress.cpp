@@ -6,6 +6,10 @@
 namespace {
 
 constexpr int kFrameOverhead = 5;  // sync pair, length, checksum
+// The rate of the first requests (short reads, a first chunk) says little about the rest: the
+// time left is shown once a few chunks or seconds are through.
+constexpr qint64 kSteadyBytes = 3 * (proto::kChunkSize + proto::kHeaderSize + 2 * kFrameOverhead);
+constexpr qint64 kSteadyMs = 3000;
 
 }  // namespace
 
@@ -44,13 +48,15 @@ void JobProgress::advance(qint64 lineBytes)
     m_tenths = percent / 10;
     // The rate so far covers every phase alike: the line's bytes take the same time whatever
     // they carry.
-    const qint64 left = m_clock.elapsed() * (m_total - m_done) / m_done / 1000;
-    const QString text = QStringLiteral("%1%2 %3 %, %4:%5 left (%6)")
+    const qint64 elapsed = m_clock.elapsed();
+    const qint64 left = elapsed * (m_total - m_done) / m_done / 1000;
+    const QString time = m_done >= kSteadyBytes || elapsed >= kSteadyMs
+        ? QStringLiteral("%1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'))
+        : QStringLiteral("estimating");
+    const QString text = QStringLiteral("%1%2 %3 %, %4 (%5)")
                              .arg(portTag(), m_verb)
                              .arg(percent)
-                             .arg(left / 60)
-                             .arg(left % 60, 2, 10, QLatin1Char('0'))
-                             .arg(m_step);
+                             .arg(time, m_step);
     if (m_terminal)
         progressLine(text, m_done == m_total);
     else

@@ -11,7 +11,6 @@
 #include <QJsonObject>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSerialPortInfo>
 
 namespace {
 
@@ -35,24 +34,6 @@ JobFile jobFile(const QString &role, const QString &fileName, const QByteArray &
     return {
         role, QFileInfo(fileName).absoluteFilePath(), content.size(),
         QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex())};
-}
-
-QString vidPidText(const QSerialPortInfo &info)
-{
-    if (!info.hasVendorIdentifier() || !info.hasProductIdentifier())
-        return QString();
-    return QStringLiteral("%1:%2")
-        .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-        .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
-}
-
-PortIdentity identifyPort(const QString &port, const QList<QSerialPortInfo> &system)
-{
-    for (const QSerialPortInfo &info : system) {
-        if (info.portName() == port || info.systemLocation() == port)
-            return {info.serialNumber(), vidPidText(info), info.description()};
-    }
-    return {};
 }
 
 bool openReport(const QString &fileName, QString *error)
@@ -84,13 +65,17 @@ void reportRun(const Job &job, const DeviceRun &run)
     }
     QJsonObject o{{QStringLiteral("start"), isoTime(run.start)},
                   {QStringLiteral("end"), isoTime(run.end)},
-                  {QStringLiteral("port"), run.port},
-                  {QStringLiteral("serial"), textOrNull(run.identity.serial)},
-                  {QStringLiteral("vid_pid"), textOrNull(run.identity.vidPid)},
-                  {QStringLiteral("description"), textOrNull(run.identity.description)},
+                  {QStringLiteral("slot"), textOrNull(run.slot)},
+                  {QStringLiteral("location"), textOrNull(run.port.location)},
+                  {QStringLiteral("port"), run.port.path},
+                  {QStringLiteral("serial"), textOrNull(run.port.serial)},
+                  {QStringLiteral("vid_pid"), textOrNull(run.port.vidPid)},
+                  {QStringLiteral("description"), textOrNull(run.port.description)},
                   {QStringLiteral("command"), job.command},
                   {QStringLiteral("files"), files},
                   {QStringLiteral("version"), textOrNull(rec.version)},
+                  {QStringLiteral("verify"),
+                   job.settings || job.firmware ? QJsonValue(job.verify) : QJsonValue()},
                   {QStringLiteral("result"), resultWord(run.status)},
                   {QStringLiteral("exit_status"), int(run.status)},
                   {QStringLiteral("message"), run.message}};

@@ -5,23 +5,13 @@
 #include <QDateTime>
 #include <QList>
 
-class QSerialPortInfo;
-
-// Where a device is plugged in, as the system lists its port; empty where it does not.
-struct PortIdentity
-{
-    QString serial;
-    QString vidPid;  // "0403:6001"
-    QString description;
-};
-PortIdentity identifyPort(const QString &port, const QList<QSerialPortInfo> &system);
-QString vidPidText(const QSerialPortInfo &info);  // empty for a port that is not USB
+#include "cli/location.h"
 
 // One job on one device, from its start to its end.
 struct DeviceRun
 {
-    QString port;
-    PortIdentity identity;
+    QString slot;          // the fixture's name; empty without one
+    SystemPort port;       // as it was opened, with its identity and location
     QDateTime start, end;  // UTC
     JobRecord record;
     ExitStatus status = ExitOk;

@@ -171,6 +171,7 @@ ExitStatus writeJob(const CliOptions &opt, const QString &fileName, Job *job)
     job->lineBytes = settingsLineBytes(!opt.noVerify);
     job->files << jobFile(QStringLiteral("settings"), fileName, text);
     job->settings = true;
+    job->verify = !opt.noVerify;
     job->run = [sys, hardw](const CliOptions &o, Transaction &tx, JobRecord *rec) {
         return writeSettings(o, tx, sys, hardw, rec);
     };

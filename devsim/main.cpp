@@ -7,12 +7,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -111,6 +113,18 @@ bool pointsTo(const QString &link, const QString &target)
     return n > 0 && QFile::decodeName(QByteArray(buf, int(n))) == target;
 }
 
+// A link to the terminal, replacing a stale link of an earlier run, never a real file.
+bool makeLink(const QString &link, const QString &target)
+{
+    if (QFileInfo(link).isSymLink())
+        ::unlink(QFile::encodeName(link).constData());
+    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0)
+        return true;
+    std::fprintf(stderr, "velmor4_devsim: cannot create the link %s: %s\n", qPrintable(link),
+                 std::strerror(errno));
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -174,6 +188,13 @@ int main(int argc, char *argv[])
                         "that and taken off 4 s later). Off it, nothing is answered; each "
                         "device put on after the first is a new one, in factory state."),
          QStringLiteral("list")},
+        {QStringLiteral("unplug"),
+         QStringLiteral("Pull the adapter out and plug it back on a schedule: <list> of "
+                        "milliseconds plugged and unplugged in turn, starting plugged "
+                        "(\"3000,1000\": pulled out after 3 s, back 1 s later). Pulled out, the "
+                        "terminal closes; back, the device is on a new terminal, with --link "
+                        "made again (%r in its path: how often it came back, for a new name)."),
+         QStringLiteral("list")},
         {QStringLiteral("resync-gap"),
          QStringLiteral("Drop a half-received frame after <ms> of silence (default 100, "
                         "0 never)."),
@@ -214,6 +235,16 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
+    QVector<int> unplug;
+    for (const QString &ms :
+         p.value(QStringLiteral("unplug")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        unplug << ms.trimmed().toInt(&ok);
+        if (!ok || unplug.last() < 0) {
+            std::fprintf(stderr, "velmor4_devsim: --unplug wants milliseconds, like 3000,1000\n");
+            return 2;
+        }
+    }
     opts.minor = quint8(minor);
     opts.major = quint8(major);
     if (p.isSet(QStringLiteral("version-byte"))) {
@@ -232,10 +263,11 @@ int main(int argc, char *argv[])
     opts.bytewise = p.isSet(QStringLiteral("bytewise"));
     opts.verbose = p.isSet(QStringLiteral("verbose"));
     // One device keeps its paths as given; several need %n to tell their files apart.
-    const auto numbered = [&](const QString &option, int n) {
-        const QString path = p.value(option);
+    const auto numbered = [&](const QString &option, int n, int returns = 0) {
+        QString path = p.value(option);
+        path.replace(QLatin1String("%r"), QString::number(returns));
         return p.isSet(QStringLiteral("devices"))
-            ? QString(path).replace(QLatin1String("%n"), QString::number(n))
+            ? path.replace(QLatin1String("%n"), QString::number(n))
             : path;
     };
     for (const char *name : {"link", "state", "dump-firmware"}) {
@@ -290,20 +322,42 @@ int main(int argc, char *argv[])
         const QString link = numbered(QStringLiteral("link"), n);
         if (link.isEmpty())
             continue;
-        const QFileInfo old(link);
-        // Replace a stale link of an earlier run, never a real file.
-        if (old.isSymLink())
-            ::unlink(QFile::encodeName(link).constData());
-        if (::symlink(QFile::encodeName(sim.slavePath()).constData(),
-                      QFile::encodeName(link).constData())
-            != 0) {
-            std::fprintf(stderr, "velmor4_devsim: cannot create the link %s: %s\n",
-                         qPrintable(link), std::strerror(errno));
+        if (!makeLink(link, sim.slavePath())) {
             cleanUp();
             return 1;
         }
         links << link;
     }
+
+    // Each device's adapter pulled out and plugged back on the --unplug schedule.
+    std::vector<int> steps(sims.size(), 0), returns(sims.size(), 0);
+    std::function<void(size_t)> nextUnplugStep = [&](size_t i) {
+        if (steps[i] >= unplug.size())
+            return;
+        QTimer::singleShot(unplug.at(steps[i]++), &app, [&, i] {
+            Simulator &sim = *sims[i];
+            const bool back = !sim.isPlugged();
+            if (!back && i < size_t(links.size()) && pointsTo(links.at(int(i)), sim.slavePath()))
+                ::unlink(QFile::encodeName(links.at(int(i))).constData());
+            if (!sim.setPlugged(back)) {
+                std::fprintf(stderr, "velmor4_devsim: %s\n", qPrintable(sim.errorString()));
+                QCoreApplication::exit(1);
+                return;
+            }
+            if (back) {
+                ++returns[i];
+                if (i < size_t(links.size())) {
+                    links[int(i)] = numbered(QStringLiteral("link"), int(i) + 1, returns[i]);
+                    makeLink(links.at(int(i)), sim.slavePath());
+                }
+                std::fprintf(stderr, "velmor4_devsim: device %d plugged back as %s\n", int(i) + 1,
+                             qPrintable(sim.slavePath()));
+            }
+            nextUnplugStep(i);
+        });
+    };
+    for (size_t i = 0; i < sims.size(); ++i)
+        nextUnplugStep(i);
 
     // Scripts read these lines to learn where to connect, so the links must already exist.
     for (const std::unique_ptr<Simulator> &sim : sims)

@@ -141,6 +141,36 @@ void Simulator::setPresent(bool present)
     log(present ? QStringLiteral("put on the fixture") : QStringLiteral("taken off the fixture"));
 }
 
+bool Simulator::setPlugged(bool plugged)
+{
+    if (!m_pty || plugged == m_pty->isOpen())
+        return true;
+    // The adapter pulled out: the program's end of the line fails; the device itself stays on
+    // the fixture, as it was.
+    m_arrived.clear();
+    m_outgoing.clear();
+    m_rxTimer->stop();
+    m_txTimer->stop();
+    m_floodTimer->stop();
+    m_parser.reset();
+    m_candidate.clear();
+    if (!plugged) {
+        m_pty->close();
+        m_serving = false;
+        log(QStringLiteral("adapter unplugged"));
+        return true;
+    }
+    if (!m_pty->open()) {
+        m_error = QStringLiteral("cannot open a pseudo-terminal: %1").arg(m_pty->errorString());
+        return false;
+    }
+    m_serving = true;
+    m_lastArrival = -1;
+    m_rxLineFree = m_txLineFree = 0;
+    log(QStringLiteral("adapter plugged back as %1").arg(m_pty->slavePath()));
+    return true;
+}
+
 void Simulator::stop()
 {
     m_serving = false;
@@ -165,6 +195,11 @@ void Simulator::floodLine()
         bytes += m_opts.flood;
     if (m_pty)
         m_pty->writeSome(bytes);
+}
+
+bool Simulator::isPlugged() const
+{
+    return m_pty && m_pty->isOpen();
 }
 
 QString Simulator::slavePath() const

@@ -49,6 +49,10 @@ public:
 
     // Puts the device on the fixture or takes it off (see SimOptions::presence).
     void setPresent(bool present);
+    // Pulls the adapter out (the terminal closes) or plugs it back in, as a new terminal with
+    // a new slavePath(); the device and its memory stay as they are.
+    bool setPlugged(bool plugged);
+    bool isPlugged() const;
 
 signals:
     void requestHandled(const Request &req);

@@ -112,32 +112,35 @@ QString portFailureText(const PortFailure &f)
 
 QString portFailureTextEn(const PortFailure &f)
 {
-    QString text = QStringLiteral("port %1: %2").arg(f.portName, f.systemText);
+    // The tool's own words first, what to do next, the system's text last.
+    QString what;
     switch (f.kind) {
     case PortFailure::Noisy:
         return QStringLiteral("port %1 keeps sending data that answers no request: it is "
                               "probably not the device; check the port")
             .arg(f.portName);
     case PortFailure::NotFound:
-        return text + QStringLiteral("\nNo such port: check the cable and the port name.");
+        what = QStringLiteral("no such port: check the cable and the port name");
+        break;
     case PortFailure::NoAccess:
-        if (f.joinGroup) {
-            return text
-                + QStringLiteral("\nNo permission to use the port: add the user to group %1 "
-                                 "(sudo usermod -aG %1 $USER) and log in again.")
-                      .arg(f.group);
-        }
-        return text
-            + QStringLiteral("\nThis user may not use the port (owner %1:%2, mode %3): ask the "
-                             "administrator for access.")
-                  .arg(f.owner, f.group, modeText(f.mode));
+        what = f.joinGroup ? QStringLiteral("no permission to use the port: add the user to group "
+                                            "%1 (sudo usermod -aG %1 $USER) and log in again")
+                                 .arg(f.group)
+                           : QStringLiteral("this user may not use the port (owner %1:%2, mode "
+                                            "%3): ask the administrator for access")
+                                 .arg(f.owner, f.group, modeText(f.mode));
+        break;
     case PortFailure::Busy:
-        return text
-            + QStringLiteral("\nThe port is held by another program: close it and try again.");
+        what = QStringLiteral("the port is held by another program: close it and try again");
+        break;
     case PortFailure::Gone:
-        return text + QStringLiteral("\nThe port went away: reconnect the adapter and try again.");
+        what = QStringLiteral("the adapter was lost: reconnect it and try again");
+        break;
     case PortFailure::Broken:
+        what = QStringLiteral("the line failed: check the cable and try again");
         break;
     }
-    return text;
+    const QString system
+        = f.systemText.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(f.systemText);
+    return QStringLiteral("port %1: %2%3").arg(f.portName, what, system);
 }

@@ -7,6 +7,7 @@
 #include "devsim/session.h"
 #include "params/fields.h"
 #include "params/settingsfile.h"
+#include "support/terminalscreen.h"
 
 #include <QtTest>
 
@@ -26,6 +27,7 @@ namespace {
 const quint32 kFw = proto::kFirmwareBase, kSys = proto::kSysParAddr, kHw = proto::kHardwParAddr;
 const int kSettingsSpan = int(kHw + proto::kHardwParSize - kSys);  // both blocks, gap between
 const char kPty[] = "pty";                   // stands for a simulator's terminal in the tables
+const char kAlias[] = "alias";               // the terminal before it, under another name
 const char kMissing[] = "/nonexistent/tty";  // a port that is not there
 const QString kDosDevices = qEnvironmentVariable("VELMOR4_DOSDEVICES");
 const QString kMissingCom = QStringLiteral("COM199");
@@ -80,7 +82,9 @@ private slots:
     void init();
     void commands_data();
     void commands();
-    void narrowTerminal();
+    void screen_data();
+    void screen();
+    void slotFollowsItsLocation();
 
 private:
     void startSim(const SimOptions &opts = {}, int count = 1);
@@ -97,6 +101,7 @@ private:
     Simulator *m_sim = nullptr;  // the first
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_stderr;  // where the program's standard error goes, when not to us
+    QString m_stdout;  // and its standard output
 };
 
 void TestCli::init()
@@ -147,7 +152,13 @@ Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt,
     QStringList names, portArgs;
     size_t sim = 0;
     for (const QString &port : ports.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        names << (port == kPty ? devicePort(sim++) : port);
+        if (port == kAlias) {
+            const QString name = devicePort(sim - 1);
+            names << (kDosDevices.isEmpty() ? name.mid(name.indexOf(QLatin1String("pts/")))
+                                            : QStringLiteral("\\\\.\\") + name.toLower());
+        } else {
+            names << (port == kPty ? devicePort(sim++) : port);
+        }
         portArgs << QStringLiteral("-p") << names.last();
     }
     if (names.size() == 1)
@@ -155,6 +166,8 @@ Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt,
     p.setProcessEnvironment(env);
     if (!m_stderr.isEmpty())
         p.setStandardErrorFile(m_stderr);
+    if (!m_stdout.isEmpty())
+        p.setStandardOutputFile(m_stdout);
     if (interruptAt > 0) {
         connect(m_sims.back().get(), &Simulator::requestHandled, &p, [&] {
             if (m_sims.back()->requestCount() == interruptAt && p.processId() > 0)
@@ -293,17 +306,19 @@ void TestCli::commands_data()
                   oneOk = QStringLiteral("[^\n]*\n1 of 2 ports ok");
     QTest::newRow("gang, one refuses a chunk")
         << faults(0, 0, 3) << pty2 << "--report r.jsonl program --firmware fw.bin" << 1 << kFw
-        << image + erased << 4
+        << image + erased << 8
         << "device +[^\n]*refused[^\n]*; stopped after 2 of 4 chunks" + oneOk;
     // One job per device: settings, firmware, version, in that order, all on record.
     const QByteArray programmed
         = image + QByteArray(int(kSys - kFw) - image.size(), '\xFF') + written;
     QTest::newRow("program")
         << ok << pty
-        << "--verify --report r.jsonl program --settings good.vlt --firmware fw.bin "
-           "--expect-version 1.05"
+        << "--report r.jsonl program --settings good.vlt --firmware fw.bin --expect-version 1.05"
         << 0 << kFw << programmed << 13
         << "settings written and verified; flashed 4000 bytes in 4 chunks, verified; version 1.05";
+    QTest::newRow("program, nothing read back")
+        << ok << pty << "--no-verify --report r.jsonl program --settings good.vlt --firmware fw.bin"
+        << 0 << kFw << programmed << 6 << "settings written; flashed 4000 bytes in 4 chunks\n";
     QTest::newRow("program, another version")
         << ok << pty << "--report r.jsonl program --settings good.vlt --expect-version 1.06" << 1
         << kSys << written << 5 << "version 1.05, expected 1.06";
@@ -322,7 +337,7 @@ void TestCli::commands_data()
         << factory << 3 << "\\[hardware\\]\nULINE_SHORT = 200\n";
     QTest::newRow("gang, one port missing") << ok << "pty /nonexistent/tty"
                                             << "flash --verify fw.bin" << 3 << kFw << image + erased
-                                            << 8 << "/nonexistent/tty +- +link" + oneOk;
+                                            << 8 << "/nonexistent/tty +- +- +link" + oneOk;
     QTest::newRow("gang, one interrupted")
         << faults(3, 0, 0, 0x65, 100) << pty2 << "flash fw.bin" << 130 << kFw << image + erased << 4
         << "interrupted +[^\n]*after 2 of 4 chunks" + oneOk;
@@ -345,6 +360,12 @@ void TestCli::commands_data()
         << ok << pty << "write fifo" << 2 << kFw << untouched << 0 << "not a regular file";
     QTest::newRow("empty image") << ok << pty << "flash empty.bin" << 2 << kFw << untouched << 0
                                  << "empty";
+    QTest::newRow("missing image, and why")
+        << ok << pty << "program --firmware missing.bin" << 2 << kFw << untouched << 0
+        << "cannot read missing.bin: \\S";
+    QTest::newRow("one port under two names")
+        << ok << "pty alias"
+        << "version" << 2 << kFw << untouched << 0 << "are the same port";
     QTest::newRow("no such port") << ok << none << QStringLiteral("-p %1 version").arg(kMissing)
                                   << 3 << kFw << untouched << 0 << kMissing;
     QTest::newRow("lost reply") << faults(1, 0, 0) << pty << "--timeout 300 version" << 3 << kFw
@@ -400,32 +421,147 @@ void TestCli::commands()
     }
 }
 
-// On a terminal of 30 columns the live lines are cut to fit: a wrapped one would spoil the
-// count of lines to redraw.
-void TestCli::narrowTerminal()
+// A fixture run as a terminal of 40, 60 and 80 columns shows it: one slot serves a device and
+// loses its adapter, one fails with a message longer than the screen, one is cut off by
+// Ctrl+C. No row wraps, no fragment of an earlier line stays, each live line ends with what
+// happened, and the summary holds every message whole.
+void TestCli::screen_data()
 {
+    QTest::addColumn<int>("columns");
+    for (int columns : {40, 60, 80})
+        QTest::addRow("%d columns", columns) << columns;
+}
+
+void TestCli::screen()
+{
+    QFETCH(int, columns);
     if (!kDosDevices.isEmpty())
         QSKIP("the terminal is a Linux pseudo-terminal");
-    startSim({}, 2);
+    SimOptions slow;
+    slow.baud = 9600;  // the whole image takes two minutes: Ctrl+C comes in the middle
+    slow.presence = {200, 60000};
+    startSim(slow, 3);
+    m_sims[0]->options().presence = m_sims[1]->options().presence = slow.presence;
+    m_sims[1]->options().refuseWrite = 3;
+    for (auto &sim : m_sims) {
+        sim->stop();
+        QVERIFY(sim->start());
+    }
     Pty terminal;
     QVERIFY(terminal.open());
     const int fd = ::open(QFile::encodeName(terminal.slavePath()), O_RDWR | O_NOCTTY);
     winsize size = {};
-    size.ws_col = 30;
+    size.ws_col = ushort(columns);
+    size.ws_row = 24;
     QVERIFY(fd >= 0 && ::ioctl(fd, TIOCSWINSZ, &size) == 0);
     ::close(fd);
     QByteArray shown;
     connect(&terminal, &Pty::readyRead, this, [&] { shown += terminal.readAll(); });
-    m_stderr = terminal.slavePath();
-    const Run r = run(cmd("flash fw.bin"), QStringLiteral("pty pty"));
+    QTimer::singleShot(2500, this, [&] { m_sims[0]->setPlugged(false); });
+    m_stderr = m_stdout = terminal.slavePath();
+    const Run r
+        = run(cmd("--wait program --firmware full.bin"), QStringLiteral("pty pty pty"), 0, 3500);
     m_stderr.clear();
-    QCOMPARE(r.code, 0);
-    QTRY_VERIFY(shown.contains("ok: flashed"));
-    QVERIFY(shown.contains("\x1b[2A"));
-    for (const QByteArray &piece : shown.split('\n')) {
-        const int clear = piece.lastIndexOf("\x1b[2K");  // what follows shows on the line
-        QVERIFY2(piece.mid(clear < 0 ? 0 : clear + 4).size() < 30, piece);
+    m_stdout.clear();
+    QCOMPARE(r.code, 130);
+    QTRY_VERIFY(shown.contains("interrupted: 1 (program it again)"));
+
+    TerminalScreen screen(columns);
+    screen.feed(shown);
+    QCOMPARE(screen.wrappedRows(), QStringList());
+    const QStringList rows = screen.rows();
+    // The live lines, then the summary: a table, or on a narrow screen a block per slot.
+    const int header = 3;
+    QVERIFY2(rows.at(header).section(' ', 0, 0) == (columns < 60 ? devicePort(0) : "PORT"),
+             qPrintable(rows.join('\n')));
+    const QStringList ends
+        = {"stopped: 1 done, 1 PASS", "stopped: 1 done, 0 PASS", "interrupted: program it again"};
+    for (int i = 0; i < 3; ++i) {
+        const QString line = devicePort(size_t(i)) + ": " + ends.at(i), row = rows.at(i);
+        QVERIFY2(row == line
+                     || (row.size() == columns - 1 && row.endsWith(QChar(0x2026))
+                         && line.startsWith(row.chopped(1))),
+                 qPrintable(row));
     }
+    const QString summary = rows.mid(header).join(' ').simplified();
+    QVERIFY2(summary.contains("refused the write of 1024 bytes at 0x08002C00; stopped after 2 "
+                              "of 53 chunks: the firmware is incomplete and must be written again"),
+             qPrintable(summary));
+    QVERIFY(summary.contains("devices: 3, passed: 1 interrupted: 1 (program it again)"));
+}
+
+// In a fake sysfs whose device nodes lead to the simulators, a fixture's slot is its USB
+// location: the adapter pulled out and plugged back under another name serves the same slot.
+void TestCli::slotFollowsItsLocation()
+{
+    if (!kDosDevices.isEmpty())
+        QSKIP("sysfs is Linux's");
+    startSim({}, 2);
+    const QString root = m_dir->filePath("root");
+    const QString usb = root + "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-1/";
+    const auto plug = [&](const QString &hub, const QString &tty, Simulator *sim) {
+        const QString device = usb + hub + "/" + hub + ":1.0/" + tty;
+        QDir().mkpath(device);
+        QDir().mkpath(root + "/sys/class/tty/" + tty);
+        QDir().mkpath(root + "/dev");
+        for (const char *f : {"idVendor", "idProduct", "serial", "product"}) {
+            QFile file(usb + hub + "/" + f);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(f) == "idVendor"        ? "0403"
+                           : QByteArray(f) == "idProduct" ? "6001"
+                           : QByteArray(f) == "serial"    ? "CLONED"
+                                                          : "FT232R \x1b[2J");
+        }
+        QVERIFY(QFile::link(device, root + "/sys/class/tty/" + tty + "/device"));
+        QVERIFY(QFile::link(sim->slavePath(), root + "/dev/" + tty));
+    };
+    const auto unplug = [&](const QString &tty) {
+        QDir(root + "/sys/class/tty/" + tty).removeRecursively();
+        QFile::remove(root + "/dev/" + tty);
+    };
+    plug("1-1.2", "ttyUSB0", m_sims[0].get());
+    plug("1-1.10", "ttyUSB1", m_sims[1].get());
+    qputenv("VELMOR4_SYSFS_ROOT", root.toUtf8());
+
+    Run r = run(cmd("list"), QString());
+    QCOMPARE(r.out,
+             QByteArray("ttyUSB0\tFT232R \\x1b[2J\t\t0403:6001\tCLONED\t1-1.2:1.0\n"
+                        "ttyUSB1\tFT232R \\x1b[2J\t\t0403:6001\tCLONED\t1-1.10:1.0\n"));
+    QCOMPARE(run(cmd("fixture new -o fx"), QString()).code, 0);
+    put("cloned", "a serial=CLONED\n");
+    r = run(cmd("--fixture cloned --wait version"), QString());
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains("matches several ports: ttyUSB0, ttyUSB1"), r.err);
+
+    // Pulled out after its device was served, back 0.8 s later as ttyUSB7; that device is
+    // taken off and the next one served there.
+    QTimer::singleShot(1500, this, [&] {
+        unplug("ttyUSB0");
+        m_sims[0]->setPlugged(false);
+    });
+    QTimer::singleShot(2300, this, [&] {
+        QVERIFY(m_sims[0]->setPlugged(true));
+        plug("1-1.2", "ttyUSB7", m_sims[0].get());
+    });
+    QTimer::singleShot(2800, this, [&] { m_sims[0]->setPresent(false); });
+    QTimer::singleShot(3300, this, [&] { m_sims[0]->setPresent(true); });
+    r = run(cmd("--fixture fx --wait --report r.jsonl version"), QString(), 0, 4200);
+    qunsetenv("VELMOR4_SYSFS_ROOT");
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("slot1 (1-1.2:1.0): adapter lost: waiting for it"), r.err);
+    QFile report(m_dir->filePath("r.jsonl"));
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QMap<QString, QSet<QString>> portsBySlot;
+    for (const QByteArray &line : report.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        const QString slot = o["slot"].toString();
+        QCOMPARE(o["location"].toString(), slot == "slot1" ? "1-1.2:1.0" : "1-1.10:1.0");
+        portsBySlot[slot] << QFileInfo(o["port"].toString()).fileName();
+    }
+    QCOMPARE(portsBySlot["slot1"], QSet<QString>({"ttyUSB0", "ttyUSB7"}));
+    QCOMPARE(portsBySlot["slot2"], QSet<QString>({"ttyUSB1"}));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -176,7 +176,7 @@ void TestSerial::portFailuresNameThePort_data()
     const auto row = [](const char *node, const char *what, const char *hint) {
         QTest::newRow(node) << node << what << hint;
     };
-    row("missing", "Порт не найден: проверьте кабель и выбор порта.", "No such port: check");
+    row("missing", "Порт не найден: проверьте кабель и выбор порта.", "no such port: check");
     row("held", "Порт занят другой программой: закройте её и повторите.", "held by another");
     row("root:dialout 660", "группу dialout (sudo usermod -aG dialout $USER)", "group dialout (");
     row("root:root 600", "у этого пользователя (владелец root:root, права 600)",
