@@ -2,6 +2,7 @@
 // hub port the adapter is plugged into.
 #include "cli/location.h"
 
+#include <QHash>
 #include <QSerialPortInfo>
 
 #include <initguid.h>

@@ -4,6 +4,7 @@
 #include "cli/screen.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 #include <QSet>
 #include <QStringList>

@@ -8,6 +8,7 @@
 #include "link/request.h"
 
 #include <QDeadlineTimer>
+#include <QFileInfo>
 
 namespace {
 
@@ -231,6 +232,11 @@ ExitStatus Transaction::portFailure(QSerialPort::SerialPortError error)
 {
     PortFailure f = describePortFailure(m_port, error);
     f.portName = m_portName;
+#ifndef Q_OS_WIN
+    // A read or write that failed because the adapter was pulled out: its node went with it.
+    if (f.kind == PortFailure::Broken && !QFileInfo::exists(portKey(m_portName)))
+        f.kind = PortFailure::Gone;
+#endif
     return fail(ExitLink, portFailureTextEn(f));
 }
 
