@@ -118,10 +118,14 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
             mine.port = ports.at(i).path;
             DeviceRun run;
             if (mine.port.isEmpty()) {
+                // Recorded like a port that cannot be opened.
+                run.slot = slotList.at(i).name;
+                run.start = run.end = QDateTime::currentDateTimeUtc();
                 run.status = fail(ExitLink,
                                   QStringLiteral("no adapter with %1 is plugged in")
                                       .arg(identityText(slotList.at(i))));
                 run.message = takeFailures();
+                reportRun(job, run);
             } else {
                 run = runDevice(mine, job, slotList.at(i), ports.at(i));
             }
