@@ -32,6 +32,10 @@ struct CliOptions
     int device = 0;     // with --wait, the device's number on its port, from 1
     QString report;     // --report: the JSON Lines file
     QString settingsFile, firmwareFile, expectVersion;  // program
+    // Production: --job (program's job file, stats' job name or hash), --operator, --order,
+    // --station, --events; job new's -o, --name, --line; stats' --since, --html.
+    QString job, operatorName, order, station, events;
+    QString output, jobName, jobLine, since, html;
 };
 
 // A file a command takes or leaves, as the report names it.
@@ -57,6 +61,13 @@ struct JobRecord
     QVector<JobFile> files;  // what it left, such as the file `read` saved
 };
 
+// Who set the devices up, where, after which job file: every record says so.
+struct Provenance
+{
+    QString operatorName, order, station;
+    QString jobPath, jobName, jobLine, jobSha256;  // empty without --job
+};
+
 // A command whose input has been checked, ready to run on any port; the transaction is open.
 using PortJob = std::function<ExitStatus(const CliOptions &opt, Transaction &tx, JobRecord *rec)>;
 struct Job
@@ -68,6 +79,7 @@ struct Job
     bool settings = false;  // the record tells what was written of the settings
     bool firmware = false;  // and of the firmware
     QString expectVersion;
+    Provenance origin;
     PortJob run;
 };
 
@@ -89,6 +101,7 @@ ExitStatus loadImage(const QString &fileName, QByteArray *image);
 qint64 flashLineBytes(int imageSize, bool verify);
 ExitStatus flashImage(const CliOptions &opt, Transaction &tx, const QByteArray &image,
                       JobRecord *rec);
+bool isVersionText(const QString &text);  // "1.05", as the device reports it
 qint64 versionLineBytes();
 ExitStatus readVersion(Transaction &tx, QString *version);
 

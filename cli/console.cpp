@@ -29,6 +29,7 @@ bool g_progressOpen = false;
 QStringList g_rows;  // the board: one progress line per port
 int g_drawn = 0;     // rows on the terminal below the cursor's line
 QFile g_trace;
+FILE *g_data = stdout;
 
 // What each thread (one a port in a gang) speaks for: its row on the board, its port, its
 // failures so far. Qt's thread storage, not thread_local: with MinGW the destructors of
@@ -106,8 +107,14 @@ void writeOut(const QByteArray &data)
     static const int binary = _setmode(_fileno(stdout), _O_BINARY);
     Q_UNUSED(binary)
 #endif
-    std::fwrite(data.constData(), 1, size_t(data.size()), stdout);
-    std::fflush(stdout);
+    std::fwrite(data.constData(), 1, size_t(data.size()), g_data);
+    std::fflush(g_data);
+}
+
+void dataToStandardError()
+{
+    QMutexLocker lock(&g_lock);
+    g_data = stderr;
 }
 
 void note(const QString &text)

@@ -9,6 +9,8 @@
 // Data goes to standard output; messages, progress and the trace to standard error. Every
 // function here may be called from any port's thread.
 void writeOut(const QByteArray &data);
+// From now on data and summaries go to standard error: standard output carries the events.
+void dataToStandardError();
 void note(const QString &text);
 // Replaces the progress line on a terminal; the next note starts on a line of its own, and
 // after the last update so does the next progress line. On a board, replaces this thread's row.

@@ -3,6 +3,7 @@
 #include "cli/runner.h"
 
 #include "cli/console.h"
+#include "cli/events.h"
 #include "cli/progress.h"
 #include "cli/transaction.h"
 #include "link/protocol.h"
@@ -68,6 +69,8 @@ DeviceRun runDevice(const CliOptions &opt, const Job &job, const PortIdentity &i
     run.identity = identity;
     run.start = QDateTime::currentDateTimeUtc();
     takeFailures();  // what went wrong before belongs to no device
+    // No slot name yet: the port is the slot.
+    DeviceEvents events({QString(), opt.port, qMax(1, opt.device)}, job.command);
     std::unique_ptr<Transaction> own;
     if (!session) {
         own = std::make_unique<Transaction>(opt);
@@ -79,6 +82,7 @@ DeviceRun runDevice(const CliOptions &opt, const Job &job, const PortIdentity &i
             progressLine(portTag() + job.verb, false);
         JobProgress progress(job.verb, job.lineBytes,
                              opt.quiet || job.lineBytes < kProgressWorthBytes);
+        progress.setEvents(&events);
         session->setProgress(&progress);
         run.status = job.run(opt, *session, &run.record);
         session->setProgress(nullptr);
@@ -87,6 +91,7 @@ DeviceRun runDevice(const CliOptions &opt, const Job &job, const PortIdentity &i
     run.message = oneLine(run.status == ExitOk ? run.record.done.join(QStringLiteral("; "))
                                                : takeFailures());
     reportRun(job, run);
+    events.ended(run.status, run.message);
     return run;
 }
 

@@ -1,13 +1,18 @@
 // velmor4_cli: the device from the command line, for production lines and scripts.
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/events.h"
 #include "cli/interrupt.h"
+#include "cli/jobfile.h"
 #include "cli/report.h"
+#include "cli/stats.h"
 #include "link/protocol.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QRegularExpression>
+
+#include <climits>
 
 namespace {
 
@@ -31,7 +36,16 @@ const char kCommands[]
       "  program       sets a device up in one job, in this order: --settings FILE\n"
       "                (as write), --firmware IMAGE (as flash, with --verify),\n"
       "                --expect-version X.YY (reads the version and compares); any of\n"
-      "                them, all checked before anything is sent\n"
+      "                them, all checked before anything is sent; or --job FILE\n"
+      "  job new       writes a job file (-o FILE) from released files: --settings,\n"
+      "                --firmware, --expect-version, --name, --line; each file with\n"
+      "                its SHA-256, which program --job checks before any port is\n"
+      "                opened (a missing or changed file: exit status 2)\n"
+      "  stats REPORT...\n"
+      "                devices, passed and failed by slot, job and day (UTC), the\n"
+      "                failures seen most and the slots to check; --since DATE,\n"
+      "                --job NAME|SHA256, --station NAME pick records, --html FILE\n"
+      "                writes the same as a page with charts\n"
       "\n"
       "Several ports (--port or --serial given more than once, or --ports): the\n"
       "command runs on all of them at once, with one progress line per port, and ends\n"
@@ -50,7 +64,13 @@ const char kCommands[]
       "start, end (ISO 8601, UTC), port, serial, vid_pid, description, command, files\n"
       "(role, path, size, sha256), settings (blocks_written, verified), firmware\n"
       "(chunks_written, chunks_total, verified), version, expected_version, result,\n"
-      "exit_status, message. Each record is flushed as soon as its device is done.\n"
+      "exit_status, message, operator, order, station, job (path, name, line,\n"
+      "sha256), tool_version, qt_version, os; null where they do not apply. Each record\n"
+      "is flushed as soon as its device is done.\n"
+      "\n"
+      "--events FILE (\"-\": standard output, which then carries nothing else) writes\n"
+      "one JSON object a line as things happen: started, progress, step, ended (one per\n"
+      "device started), adapter_lost, adapter_back. See the manual page.\n"
       "\n"
       "Result words (summary, report) with their exit status:\n"
       "  ok (0)             success, everything confirmed by the device (PASS)\n"
@@ -76,17 +96,36 @@ struct Command
     int maxArgs;
     // Checks the input; null for a command that talks to no device.
     ExitStatus (*prepare)(const CliOptions &opt, const QString &file, Job *job);
+    // Runs a command that talks to no device.
+    ExitStatus (*local)(const CliOptions &opt, const QStringList &args);
 };
+
+ExitStatus list(const CliOptions &, const QStringList &)
+{
+    return listPorts();
+}
 
 // clang-format off
 const Command kCommandTable[] = {
-    {"list", "list", 0, 0, nullptr},
-    {"version", "version", 0, 0, versionJob},
-    {"read", "read [FILE]", 0, 1, readJob},
-    {"write", "write FILE", 1, 1, writeJob},
-    {"flash", "flash IMAGE", 1, 1, flashJob},
-    {"program", "program [--settings FILE] [--firmware IMAGE] [--expect-version X.YY]", 0, 0,
-     programJob},
+    {"list", "list", 0, 0, nullptr, list},
+    {"version", "version", 0, 0, versionJob, nullptr},
+    {"read", "read [FILE]", 0, 1, readJob, nullptr},
+    {"write", "write FILE", 1, 1, writeJob, nullptr},
+    {"flash", "flash IMAGE", 1, 1, flashJob, nullptr},
+    {"program", "program [--settings FILE] [--firmware IMAGE] [--expect-version X.YY] "
+     "[--job FILE]", 0, 0, programJob, nullptr},
+    {"job", "job new [--settings FILE] [--firmware IMAGE] [--expect-version X.YY] "
+     "[--name TEXT] [--line TEXT] -o FILE", 1, 1, nullptr, newJobFile},
+    {"stats", "stats REPORT... [--since DATE] [--job NAME|SHA256] [--station NAME] "
+     "[--html FILE]", 1, INT_MAX, nullptr, printStats},
+};
+// Options that only some commands take.
+const char kDeviceCommands[] = "version read write flash program";
+const struct { const char *option; const char *commands; } kOwners[] = {
+    {"settings", "program job"}, {"firmware", "program job"}, {"expect-version", "program job"},
+    {"job", "program stats"}, {"station", "version read write flash program stats"},
+    {"operator", kDeviceCommands}, {"order", kDeviceCommands}, {"events", kDeviceCommands},
+    {"output", "job"}, {"name", "job"}, {"line", "job"}, {"since", "stats"}, {"html", "stats"},
 };
 // clang-format on
 
@@ -168,11 +207,49 @@ int main(int argc, char *argv[])
                                    QStringLiteral("file"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("No progress and no success messages."));
+    const QCommandLineOption jobOption(QStringLiteral("job"),
+                                       QStringLiteral("program: run this job file (see job new); "
+                                                      "stats: only this job's records, by name or "
+                                                      "SHA-256."),
+                                       QStringLiteral("file"));
+    const QCommandLineOption operatorName(QStringLiteral("operator"),
+                                          QStringLiteral("Who sets the devices up, for the "
+                                                         "report."),
+                                          QStringLiteral("name"));
+    const QCommandLineOption order(QStringLiteral("order"),
+                                   QStringLiteral("The work order, for the report."),
+                                   QStringLiteral("id"));
+    const QCommandLineOption station(QStringLiteral("station"),
+                                     QStringLiteral("The station, for the report (default: the "
+                                                    "host name); stats: only its records."),
+                                     QStringLiteral("name"));
+    const QCommandLineOption events(QStringLiteral("events"),
+                                    QStringLiteral("Write what happens as JSON lines to <file> "
+                                                   "(\"-\" for standard output)."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("job new: the job file to write."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption name(
+        QStringLiteral("name"), QStringLiteral("job new: the job's name."), QStringLiteral("text"));
+    const QCommandLineOption line(QStringLiteral("line"),
+                                  QStringLiteral("job new: the line or station it is for."),
+                                  QStringLiteral("text"));
+    const QCommandLineOption since(QStringLiteral("since"),
+                                   QStringLiteral("stats: only records from this day (UTC) or "
+                                                  "time on."),
+                                   QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption html(QStringLiteral("html"),
+                                  QStringLiteral("stats: also write it as a page."),
+                                  QStringLiteral("file"));
     p.addOptions({port, serial, ports, timeout, retries, verify, noVerify, settings, firmware,
                   expectVersion, wait, report, trace, quiet});
+    // Production: the job, who and where, the events, the statistics.
+    p.addOptions(
+        {jobOption, operatorName, order, station, events, output, name, line, since, html});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("list, version, read, write, flash or program "
-                                           "(below)."),
+                            QStringLiteral("list, version, read, write, flash, program, "
+                                           "job or stats (below)."),
                             QStringLiteral("<command> [arguments]"));
 
     const QString seeHelp = QStringLiteral(". See velmor4_cli --help.");
@@ -205,6 +282,16 @@ int main(int argc, char *argv[])
     opt.noVerify = p.isSet(noVerify);
     opt.trace = p.value(trace);
     opt.quiet = p.isSet(quiet);
+    opt.job = p.value(jobOption);
+    opt.operatorName = p.value(operatorName);
+    opt.order = p.value(order);
+    opt.station = p.value(station);
+    opt.events = p.value(events);
+    opt.output = p.value(output);
+    opt.jobName = p.value(name);
+    opt.jobLine = p.value(line);
+    opt.since = p.value(since);
+    opt.html = p.value(html);
     if (!toInt(p.value(timeout), 1, 3600000, &opt.timeoutMs))
         return fail(ExitUsage, QStringLiteral("--timeout wants milliseconds from 1 to 3600000"));
     if (!toInt(p.value(retries), 0, 100, &opt.retries))
@@ -232,25 +319,49 @@ int main(int argc, char *argv[])
     }
     if (!command)
         return fail(ExitUsage, QStringLiteral("unknown command %1").arg(args.first()) + seeHelp);
-    for (const QCommandLineOption *o : {&settings, &firmware, &expectVersion}) {
-        if (p.isSet(*o) && command->prepare != programJob) {
-            return fail(
-                ExitUsage,
-                QStringLiteral("--%1 belongs to the program command").arg(o->names().first()));
+    for (const auto &owner : kOwners) {
+        const QStringList commands = QString::fromLatin1(owner.commands).split(QLatin1Char(' '));
+        if (p.isSet(QLatin1String(owner.option)) && !commands.contains(args.first())) {
+            return fail(ExitUsage,
+                        QStringLiteral("--%1 belongs to %2")
+                            .arg(QLatin1String(owner.option), commands.join(QStringLiteral(", "))));
         }
     }
     const int count = args.size() - 1;
     if (count < command->minArgs || count > command->maxArgs)
         return fail(ExitUsage, QStringLiteral("usage: velmor4_cli [options] ") + command->usage);
     if (!command->prepare)
-        return listPorts();
+        return command->local(opt, args.mid(1));
+    if (opt.events == QLatin1String("-") && command->prepare == readJob && count == 0) {
+        return fail(ExitUsage,
+                    QStringLiteral("with --events -, standard output carries the events: give "
+                                   "read a FILE"));
+    }
 
-    // Every input is checked once, before any port is opened.
+    // Every input is checked once, before any port is opened; a job's files against the
+    // hashes it released.
+    JobSpec spec;
+    if (!opt.job.isEmpty()) {
+        if (!opt.settingsFile.isEmpty() || !opt.firmwareFile.isEmpty()
+            || !opt.expectVersion.isEmpty())
+            return fail(ExitUsage,
+                        QStringLiteral("--job names the files and the version "
+                                       "itself: it excludes --settings, --firmware "
+                                       "and --expect-version"));
+        if (const ExitStatus s = readJobFile(opt.job, &spec))
+            return s;
+        opt.settingsFile = spec.settings;
+        opt.firmwareFile = spec.firmware;
+        opt.expectVersion = spec.expectVersion;
+    }
     Job job;
     job.command = QLatin1String(command->name);
     QStringList names;
     if (const ExitStatus s = command->prepare(opt, args.value(1), &job))
         return s;
+    if (const ExitStatus s = checkJobFiles(spec, job.files))
+        return s;
+    job.origin = provenance(opt, spec);
     if (const ExitStatus s = choosePorts(opt, &names))
         return s;
     QString why;
@@ -260,6 +371,9 @@ int main(int argc, char *argv[])
     if (!opt.report.isEmpty() && !openReport(opt.report, &why))
         return fail(ExitUsage,
                     QStringLiteral("cannot append to the report %1: %2").arg(opt.report, why));
+    if (!opt.events.isEmpty() && !openEvents(opt.events, &why))
+        return fail(ExitUsage,
+                    QStringLiteral("cannot write the events to %1: %2").arg(opt.events, why));
     catchInterrupts();
     const ExitStatus status = runJob(opt, names, job);
     interruptReported();

@@ -1,11 +1,14 @@
 #include "cli/progress.h"
 
 #include "cli/console.h"
+#include "cli/events.h"
 #include "link/protocol.h"
 
 namespace {
 
 constexpr int kFrameOverhead = 5;  // sync pair, length, checksum
+// The first request waits for a quiet line: the rate means something only a few requests on.
+constexpr int kSteadyRequests = 3;
 
 }  // namespace
 
@@ -33,24 +36,43 @@ JobProgress::JobProgress(const QString &verb, qint64 lineBytes, bool quiet)
     m_clock.start();
 }
 
+void JobProgress::setStep(const QString &step, const char *phase, int n, int of)
+{
+    m_step = step;
+    if (m_events)
+        m_events->step(phase, n, of);
+}
+
+qint64 JobProgress::secondsLeft() const
+{
+    // The rate so far covers every phase alike: the line's bytes take the same time whatever
+    // they carry.
+    if (m_done == m_total)
+        return 0;
+    return m_requests >= kSteadyRequests ? m_clock.elapsed() * (m_total - m_done) / m_done / 1000
+                                         : -1;
+}
+
 void JobProgress::advance(qint64 lineBytes)
 {
     m_done = qMin(m_total, m_done + lineBytes);
+    ++m_requests;
+    const int percent = int(m_done * 100 / m_total);
+    const qint64 left = secondsLeft();
+    if (m_events)
+        m_events->progress(percent, left);
     if (m_quiet)
         return;
-    const int percent = int(m_done * 100 / m_total);
     if (!m_terminal && percent / 10 <= m_tenths)
         return;
     m_tenths = percent / 10;
-    // The rate so far covers every phase alike: the line's bytes take the same time whatever
-    // they carry.
-    const qint64 left = m_clock.elapsed() * (m_total - m_done) / m_done / 1000;
-    const QString text = QStringLiteral("%1%2 %3 %, %4:%5 left (%6)")
+    const QString time = left < 0
+        ? QStringLiteral("estimating")
+        : QStringLiteral("%1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+    const QString text = QStringLiteral("%1%2 %3 %, %4 (%5)")
                              .arg(portTag(), m_verb)
                              .arg(percent)
-                             .arg(left / 60)
-                             .arg(left % 60, 2, 10, QLatin1Char('0'))
-                             .arg(m_step);
+                             .arg(time, m_step);
     if (m_terminal)
         progressLine(text, m_done == m_total);
     else
