@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <atomic>
 #include <cstdio>
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -21,12 +22,13 @@ namespace {
 
 QMutex g_eventsLock;
 QFile g_events;
+std::atomic<bool> g_on{false};  // off again once the stream broke
 bool g_toStdout = false;
 
 void emitEvent(const char *event, const EventSource &who, QJsonObject fields,
                const QDateTime &at = QDateTime::currentDateTimeUtc())
 {
-    if (!g_events.isOpen())
+    if (!g_on)
         return;
     fields.insert(QStringLiteral("event"), QLatin1String(event));
     fields.insert(QStringLiteral("time"), at.toUTC().toString(Qt::ISODateWithMs));
@@ -35,9 +37,12 @@ void emitEvent(const char *event, const EventSource &who, QJsonObject fields,
     fields.insert(QStringLiteral("device"), who.device);
     const QByteArray line = QJsonDocument(fields).toJson(QJsonDocument::Compact) + '\n';
     QMutexLocker lock(&g_eventsLock);
+    if (!g_on)
+        return;
     // A reader that went away costs the devices nothing: the stream just ends.
     if (g_events.write(line) != line.size() || !g_events.flush()) {
         const QString why = g_events.errorString();
+        g_on = false;
         g_events.close();
         lock.unlock();
         message(QStringLiteral("cannot write the events any more: %1").arg(why));
@@ -54,7 +59,7 @@ bool openEvents(const QString &target, QString *error)
         _setmode(_fileno(stdout), _O_BINARY);  // one "\n" a line, as on every system
 #endif
         dataToStandardError();
-        if (g_events.open(stdout, QIODevice::WriteOnly))
+        if ((g_on = g_events.open(stdout, QIODevice::WriteOnly)))
             return true;
     } else {
         // A regular file starts afresh; a pipe's reader gets the stream as it comes.
@@ -63,7 +68,7 @@ bool openEvents(const QString &target, QString *error)
         const QIODevice::OpenMode mode = info.exists() && !info.isFile()
             ? QIODevice::WriteOnly
             : QIODevice::WriteOnly | QIODevice::Truncate;
-        if (g_events.open(mode))
+        if ((g_on = g_events.open(mode)))
             return true;
     }
     *error = g_events.errorString();

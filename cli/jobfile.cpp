@@ -150,10 +150,12 @@ ExitStatus readJobFile(const QString &fileName, JobSpec *spec)
     }
     if (file.size() > kJobFileLimit)
         return fail(ExitUsage, QStringLiteral("%1 is too large for a job file").arg(fileName));
-    const QByteArray content = file.readAll();
+    QByteArray content = file.readAll();
     spec->path = info.absoluteFilePath();
     spec->sha256 = QString::fromLatin1(
         QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
+    if (content.startsWith("\xEF\xBB\xBF"))
+        content.remove(0, 3);  // as some Windows editors save it
 
     static const QStringList keys = {QStringLiteral("format"),
                                      QStringLiteral("name"),

@@ -62,9 +62,10 @@ struct Filter
     QString job, station;
 };
 
+// A report may come from anywhere: what reaches the terminal has no control characters.
 QString text(const QJsonObject &o, const char *key)
 {
-    return o.value(QLatin1String(key)).toString();
+    return oneLine(o.value(QLatin1String(key)).toString());
 }
 
 // Numbers, addresses and port numbers differ from one failure to the next; the words do not.
@@ -97,14 +98,15 @@ QVector<Row> rows(const QMap<QString, Count> &groups)
     return out;
 }
 
-// What to look at first, after what failed most on the slot.
+// What to look at first: a link that drops points at the wiring, a device that answers
+// wrongly at its supply.
 QString advice(const Count &c)
 {
-    const auto most = std::max_element(c.words.begin(), c.words.end());
-    const QString word = most == c.words.end() ? QString() : most.key();
-    if (word == QLatin1String("link"))
+    const int link = c.words.value(QStringLiteral("link"));
+    const int device = c.words.value(QStringLiteral("device"));
+    if (link > 0 && link >= device)
         return QStringLiteral("check its contacts and cable");
-    if (word == QLatin1String("device"))
+    if (device > 0)
         return QStringLiteral("check its contacts and the device's supply");
     return QStringLiteral("check its adapter, contacts and cable");
 }
@@ -177,19 +179,19 @@ ExitStatus collect(const QStringList &reports, const Filter &filter, Yield *y)
     for (auto it = bySlot.begin(); it != bySlot.end(); ++it) {
         const QString station = it.key().section(QLatin1Char('\x1f'), 0, 0);
         const QString slot = it.key().section(QLatin1Char('\x1f'), 2);
-        const QString where
-            = y->severalStations && !station.isEmpty() ? station + QLatin1Char(' ') : QString();
+        const bool named = y->severalStations && !station.isEmpty();
         const Count &c = it.value();
         const int otherDevices = stations[station].devices - c.devices;
         const int otherFailed = stations[station].failed - c.failed;
-        Row row{where.isEmpty() ? slot : station + QStringLiteral(": ") + slot, c};
+        Row row{named ? station + QStringLiteral(": ") + slot : slot, c};
         row.suspect = c.failed >= kSuspectFailures && otherDevices > 0
             && qint64(c.failed) * otherDevices >= 2 * qint64(otherFailed) * c.devices;
         if (row.suspect) {
             y->checks << QStringLiteral("%1slot %2: %3 of %4 failed, the others %5 of %6: %7")
-                             .arg(where, slot, QString::number(c.failed),
-                                  QString::number(c.devices), QString::number(otherFailed),
-                                  QString::number(otherDevices), advice(c));
+                             .arg(named ? station + QLatin1Char(' ') : QString(), slot,
+                                  QString::number(c.failed), QString::number(c.devices),
+                                  QString::number(otherFailed), QString::number(otherDevices),
+                                  advice(c));
         }
         y->bySlot << row;
     }
