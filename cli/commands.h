@@ -17,7 +17,7 @@ struct CliOptions
 {
     QStringList ports;    // --port (repeatable), else VELMOR4_PORT
     QStringList serials;  // --serial (repeatable)
-    QString fixture;      // --fixture: the slotList of a fixture file
+    QString fixture;      // --fixture: the slots of a fixture file
     QString portKind;     // --ports: "all", "usb" or a VID:PID such as "0403:6001"
     bool severalPorts = false;
     // Several ports at once, or devices one after another: data and success texts go to the
@@ -28,13 +28,16 @@ struct CliOptions
     int retries = 0;
     bool verify = false;    // --verify
     bool noVerify = false;  // --no-verify
-    QString output;         // -o: the file `fixture new` writes
     QString trace;          // --trace: a file name, "-" for standard error, empty for none
     bool quiet = false;
     bool wait = false;  // --wait: a fixture that serves one device after another
     int device = 0;     // with --wait, the device's number on its port, from 1
     QString report;     // --report: the JSON Lines file
     QString settingsFile, firmwareFile, expectVersion;  // program
+    // Production: --job (program's job file, stats' job name or hash), --operator, --order,
+    // --station, --events; job new's -o, --name, --line; stats' --since, --html.
+    QString job, operatorName, order, station, events;
+    QString output, jobName, jobLine, since, html;
 };
 
 // A file a command takes or leaves, as the report names it.
@@ -60,6 +63,13 @@ struct JobRecord
     QVector<JobFile> files;  // what it left, such as the file `read` saved
 };
 
+// Who set the devices up, where, after which job file: every record says so.
+struct Provenance
+{
+    QString operatorName, order, station;
+    QString jobPath, jobName, jobLine, jobSha256;  // empty without --job
+};
+
 // A command whose input has been checked, ready to run on any port; the transaction is open.
 using PortJob = std::function<ExitStatus(const CliOptions &opt, Transaction &tx, JobRecord *rec)>;
 struct Job
@@ -72,12 +82,13 @@ struct Job
     bool firmware = false;  // and of the firmware
     bool verify = false;    // what was written is read back
     QString expectVersion;
+    Provenance origin;
     PortJob run;
 };
 
 ExitStatus listPorts();
 // `fixture new -o FILE`: a fixture file for the adapters plugged in now.
-ExitStatus newFixture(const CliOptions &opt);
+ExitStatus newFixture(const CliOptions &opt, const QStringList &args);
 // Check a command's input, before any port is opened; ExitUsage with a message for bad input.
 ExitStatus versionJob(const CliOptions &opt, const QString &unused, Job *job);
 ExitStatus readJob(const CliOptions &opt, const QString &fileName, Job *job);
@@ -94,15 +105,16 @@ ExitStatus writeSettings(const CliOptions &opt, Transaction &tx, const QByteArra
 ExitStatus loadImage(const QString &fileName, QByteArray *image);
 qint64 flashLineBytes(int imageSize, bool verify);
 ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, JobRecord *rec);
+bool isVersionText(const QString &text);  // "1.05", as the device reports it
 qint64 versionLineBytes();
 ExitStatus readVersion(Transaction &tx, QString *version);
 
-// The slotList named by --fixture, --port, --serial, --ports or VELMOR4_PORT, and the port that
+// The slots named by --fixture, --port, --serial, --ports or VELMOR4_PORT, and the port that
 // serves each now (empty where none does yet). ExitUsage with a message when there is none,
 // an identity matches several ports or one port is named twice, under any of its names.
 ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<SystemPort> *ports);
 // Runs the job on every slot, several at once each on its own thread, or with --wait on one
-// device after another; each device's run goes to the report. Several slotList or --wait end
+// device after another; each device's run goes to the report. Several slots or --wait end
 // with a summary table. Returns the worst device's status.
 ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
                   const QVector<SystemPort> &ports, const Job &job);

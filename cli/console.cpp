@@ -31,6 +31,7 @@ bool g_progressOpen = false;
 QStringList g_rows;  // the board: one progress line per port
 int g_drawn = 0;     // rows on the terminal below the cursor's line
 QFile g_trace;
+FILE *g_data = stdout;
 
 // What each thread (one a port in a gang) speaks for: its row on the board, its port, its
 // failures so far. Qt's thread storage, not thread_local: with MinGW the destructors of
@@ -142,14 +143,20 @@ void writeOut(const QByteArray &data)
     static const int binary = _setmode(_fileno(stdout), _O_BINARY);
     Q_UNUSED(binary)
 #endif
-    std::fwrite(data.constData(), 1, size_t(data.size()), stdout);
-    std::fflush(stdout);
+    std::fwrite(data.constData(), 1, size_t(data.size()), g_data);
+    std::fflush(g_data);
+}
+
+void dataToStandardError()
+{
+    QMutexLocker lock(&g_lock);
+    g_data = stderr;
 }
 
 void writeOutText(const QString &text)
 {
     QMutexLocker lock(&g_lock);
-    put(stdout, text);
+    put(g_data, text);
 }
 
 void note(const QString &text)
@@ -218,12 +225,12 @@ int outputColumns()
 {
 #ifdef Q_OS_WIN
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (_isatty(_fileno(stdout))
-        && GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info))
+    const HANDLE h = GetStdHandle(g_data == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (_isatty(_fileno(g_data)) && GetConsoleScreenBufferInfo(h, &info))
         return info.srWindow.Right - info.srWindow.Left + 1;
 #else
     winsize size = {};
-    if (isatty(fileno(stdout)) && ioctl(fileno(stdout), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+    if (isatty(fileno(g_data)) && ioctl(fileno(g_data), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col;
 #endif
     return 0;

@@ -14,6 +14,8 @@ void writeOut(const QByteArray &data);
 void writeOutText(const QString &text);
 // Standard output's width when it is a terminal, else 0.
 int outputColumns();
+// From now on data and summaries go to standard error: standard output carries the events.
+void dataToStandardError();
 void note(const QString &text);
 // Replaces the progress line on a terminal; the next note starts on a line of its own, and
 // after the last update so does the next progress line. On a board, replaces this thread's row.

@@ -4,6 +4,7 @@
 #include "cli/runner.h"
 
 #include "cli/console.h"
+#include "cli/events.h"
 #include "cli/interrupt.h"
 #include "cli/transaction.h"
 
@@ -86,6 +87,7 @@ void watchFixture(const CliOptions &options, const Job &job, const Slot &slot, S
     bool holdsServed = false;
     QString done, problem, lastFailure;
     bool cutOff = false;  // Ctrl+C came while a device was being served
+    bool lost = false;    // the slot's adapter is missing: said once, and once when it is back
     setMuted(true);
     while (!interrupted()) {
         const QVector<SystemPort> matches = matchSlot(slot, systemPorts(systemRoot()));
@@ -97,12 +99,20 @@ void watchFixture(const CliOptions &options, const Job &job, const Slot &slot, S
                 ? QStringLiteral("adapter lost: waiting for it")
                 : QStringLiteral("ambiguous: %1 matches %2; waiting for one of them to go")
                       .arg(identityText(slot), names.join(QStringLiteral(", ")));
+            if (matches.isEmpty() && !lost) {
+                adapterLost({slot.name, verdict->port.path, qMax(1, opt.device)});
+                lost = true;
+            }
             setTag(slotTag(slot, {}));
             line.show(problem);
             pause(kProbeIntervalMs);
             continue;
         }
         verdict->port = matches.first();
+        if (lost) {
+            adapterBack({slot.name, verdict->port.path, qMax(1, opt.device)});
+            lost = false;
+        }
         setTag(slotTag(slot, verdict->port));
         opt.port = verdict->port.path;
         Transaction tx(opt);  // sees opt.device change from device to device

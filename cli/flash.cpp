@@ -54,7 +54,8 @@ ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, Job
     rec->chunksTotal = chunks.size();
     for (int i = 0; i < chunks.size(); ++i) {
         const Chunk &c = chunks.at(i);
-        tx.setStep(QStringLiteral("chunk %1 of %2").arg(i + 1).arg(chunks.size()));
+        tx.setStep(QStringLiteral("chunk %1 of %2").arg(i + 1).arg(chunks.size()), phase::kFirmware,
+                   i + 1, chunks.size());
         if (const ExitStatus s = tx.write(c.address, image.mid(int(c.offset), c.count))) {
             return fail(s,
                         QStringLiteral("stopped after %1 of %2 chunks: the firmware is "
@@ -66,9 +67,9 @@ ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, Job
     }
     if (verify) {
         const auto step = [&tx, &chunks](int done) {
-            tx.setStep(QStringLiteral("verify %1 of %2")
-                           .arg(qMin(done / proto::kChunkSize + 1, chunks.size()))
-                           .arg(chunks.size()));
+            const int n = qMin(done / proto::kChunkSize + 1, chunks.size());
+            tx.setStep(QStringLiteral("verify %1 of %2").arg(n).arg(chunks.size()),
+                       phase::kFirmwareVerify, n, chunks.size());
         };
         step(0);
         if (const ExitStatus s = tx.verify(proto::kFirmwareBase, image, step))

@@ -3,6 +3,7 @@
 #include "cli/runner.h"
 
 #include "cli/console.h"
+#include "cli/events.h"
 #include "cli/progress.h"
 #include "cli/screen.h"
 #include "cli/transaction.h"
@@ -64,6 +65,7 @@ DeviceRun runDevice(const CliOptions &opt, const Job &job, const Slot &slot, con
     run.port = port;
     run.start = QDateTime::currentDateTimeUtc();
     takeFailures();  // what went wrong before belongs to no device
+    DeviceEvents events({slot.name, opt.port, qMax(1, opt.device)}, job.command);
     std::unique_ptr<Transaction> own;
     if (!session) {
         own = std::make_unique<Transaction>(opt);
@@ -75,6 +77,7 @@ DeviceRun runDevice(const CliOptions &opt, const Job &job, const Slot &slot, con
             progressLine(portTag() + job.verb, false);
         JobProgress progress(job.verb, job.lineBytes,
                              opt.quiet || job.lineBytes < kProgressWorthBytes);
+        progress.setEvents(&events);
         session->setProgress(&progress);
         run.status = job.run(opt, *session, &run.record);
         session->setProgress(nullptr);
@@ -83,6 +86,7 @@ DeviceRun runDevice(const CliOptions &opt, const Job &job, const Slot &slot, con
     run.message = oneLine(run.status == ExitOk ? run.record.done.join(QStringLiteral("; "))
                                                : takeFailures());
     reportRun(job, run);
+    events.ended(run.status, run.message);
     return run;
 }
 

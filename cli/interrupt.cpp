@@ -45,6 +45,8 @@ void catchInterrupts()
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGINT, SIGTERM})
         sigaction(sig, &sa, nullptr);
+    // A reader of the events or the data that went away must not end a job half done.
+    std::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 

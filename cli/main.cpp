@@ -1,13 +1,18 @@
 // velmor4_cli: the device from the command line, for production lines and scripts.
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/events.h"
 #include "cli/interrupt.h"
+#include "cli/jobfile.h"
 #include "cli/report.h"
+#include "cli/stats.h"
 #include "link/protocol.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QRegularExpression>
+
+#include <climits>
 
 namespace {
 
@@ -35,9 +40,18 @@ const char kCommands[]
       "                0x08002400; --verify reads it back and compares\n"
       "  program       sets a device up in one job, in this order: --settings FILE\n"
       "                (as write), --firmware IMAGE (as flash), --expect-version X.YY\n"
-      "                (reads the version and compares); any of them, all checked\n"
-      "                before anything is sent; what it writes is read back and\n"
-      "                compared unless --no-verify\n"
+      "                (reads the version and compares); any of them, or --job FILE;\n"
+      "                all checked before anything is sent; what it writes is read\n"
+      "                back and compared unless --no-verify\n"
+      "  job new       writes a job file (-o FILE) from released files: --settings,\n"
+      "                --firmware, --expect-version, --name, --line; each file with\n"
+      "                its SHA-256, which program --job checks before any port is\n"
+      "                opened (a missing or changed file: exit status 2)\n"
+      "  stats REPORT...\n"
+      "                devices, passed and failed by slot, job and day (UTC), the\n"
+      "                failures seen most and the slots to check; --since DATE,\n"
+      "                --job NAME|SHA256, --station NAME pick records, --html FILE\n"
+      "                writes the same as a page with charts\n"
       "\n"
       "Several ports (--port or --serial given more than once, --ports, --fixture):\n"
       "the command runs on all of them at once, with one progress line per port, and\n"
@@ -45,7 +59,7 @@ const char kCommands[]
       "number, result, time and the message of a failure. The exit status is the\n"
       "worst port's.\n"
       "\n"
-      "--fixture FILE names the slotList of a fixture, one a line: NAME location=VALUE,\n"
+      "--fixture FILE names the slots of a fixture, one a line: NAME location=VALUE,\n"
       "NAME serial=VALUE or NAME port=VALUE (# begins a comment). Each slot's adapter\n"
       "is looked up by that identity whenever it is opened, since system names move\n"
       "from adapter to adapter; an identity that matches two ports is refused.\n"
@@ -65,8 +79,13 @@ const char kCommands[]
       "start, end (ISO 8601, UTC), slot, location, port, serial, vid_pid,\n"
       "description, command, files (role, path, size, sha256), verify, settings\n"
       "(blocks_written, verified), firmware (chunks_written, chunks_total, verified),\n"
-      "version, expected_version, result, exit_status, message. Each record is\n"
-      "flushed as soon as its device is done.\n"
+      "version, expected_version, result, exit_status, message, operator, order,\n"
+      "station, job (path, name, line, sha256), tool_version, qt_version, os; null\n"
+      "where they do not apply. Each record is flushed as soon as its device is done.\n"
+      "\n"
+      "--events FILE (\"-\": standard output, which then carries nothing else) writes\n"
+      "one JSON object a line as things happen: started, progress, step, ended (one per\n"
+      "device started), adapter_lost, adapter_back. See the manual page.\n"
       "\n"
       "Result words (summary, report) with their exit status:\n"
       "  ok (0)             success, everything confirmed by the device (PASS)\n"
@@ -92,24 +111,37 @@ struct Command
     int maxArgs;
     // Checks the input; null for a command that talks to no device.
     ExitStatus (*prepare)(const CliOptions &opt, const QString &file, Job *job);
-    ExitStatus (*local)(const CliOptions &opt);  // one that does
+    // Runs a command that talks to no device.
+    ExitStatus (*local)(const CliOptions &opt, const QStringList &args);
 };
 
-ExitStatus listCommand(const CliOptions &)
+ExitStatus list(const CliOptions &, const QStringList &)
 {
     return listPorts();
 }
 
 // clang-format off
 const Command kCommandTable[] = {
-    {"list", "list", 0, 0, nullptr, listCommand},
+    {"list", "list", 0, 0, nullptr, list},
     {"fixture", "fixture new -o FILE", 1, 1, nullptr, newFixture},
     {"version", "version", 0, 0, versionJob, nullptr},
     {"read", "read [FILE]", 0, 1, readJob, nullptr},
     {"write", "write FILE", 1, 1, writeJob, nullptr},
     {"flash", "flash IMAGE", 1, 1, flashJob, nullptr},
-    {"program", "program [--settings FILE] [--firmware IMAGE] [--expect-version X.YY]", 0, 0,
-     programJob, nullptr},
+    {"program", "program [--settings FILE] [--firmware IMAGE] [--expect-version X.YY] "
+     "[--job FILE]", 0, 0, programJob, nullptr},
+    {"job", "job new [--settings FILE] [--firmware IMAGE] [--expect-version X.YY] "
+     "[--name TEXT] [--line TEXT] -o FILE", 1, 1, nullptr, newJobFile},
+    {"stats", "stats REPORT... [--since DATE] [--job NAME|SHA256] [--station NAME] "
+     "[--html FILE]", 1, INT_MAX, nullptr, printStats},
+};
+// Options that only some commands take.
+const char kDeviceCommands[] = "version read write flash program";
+const struct { const char *option; const char *commands; } kOwners[] = {
+    {"settings", "program job"}, {"firmware", "program job"}, {"expect-version", "program job"},
+    {"job", "program stats"}, {"station", "version read write flash program stats"},
+    {"operator", kDeviceCommands}, {"order", kDeviceCommands}, {"events", kDeviceCommands},
+    {"output", "job fixture"}, {"name", "job"}, {"line", "job"}, {"since", "stats"}, {"html", "stats"},
 };
 // clang-format on
 
@@ -177,12 +209,9 @@ int main(int argc, char *argv[])
                                                           "must report, like 1.05."),
                                            QStringLiteral("X.YY"));
     const QCommandLineOption fixture(QStringLiteral("fixture"),
-                                     QStringLiteral("The slotList of a fixture, from <file> "
+                                     QStringLiteral("The slots of a fixture, from <file> "
                                                     "(below)."),
                                      QStringLiteral("file"));
-    const QCommandLineOption output(QStringLiteral("o"),
-                                    QStringLiteral("fixture new: the file to write."),
-                                    QStringLiteral("file"));
     const QCommandLineOption wait(QStringLiteral("wait"),
                                   QStringLiteral("A fixture: on each port, one device after "
                                                  "another until Ctrl+C (below)."));
@@ -197,11 +226,49 @@ int main(int argc, char *argv[])
                                    QStringLiteral("file"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("No progress and no success messages."));
+    const QCommandLineOption jobOption(QStringLiteral("job"),
+                                       QStringLiteral("program: run this job file (see job new); "
+                                                      "stats: only this job's records, by name or "
+                                                      "SHA-256."),
+                                       QStringLiteral("file"));
+    const QCommandLineOption operatorName(QStringLiteral("operator"),
+                                          QStringLiteral("Who sets the devices up, for the "
+                                                         "report."),
+                                          QStringLiteral("name"));
+    const QCommandLineOption order(QStringLiteral("order"),
+                                   QStringLiteral("The work order, for the report."),
+                                   QStringLiteral("id"));
+    const QCommandLineOption station(QStringLiteral("station"),
+                                     QStringLiteral("The station, for the report (default: the "
+                                                    "host name); stats: only its records."),
+                                     QStringLiteral("name"));
+    const QCommandLineOption events(QStringLiteral("events"),
+                                    QStringLiteral("Write what happens as JSON lines to <file> "
+                                                   "(\"-\" for standard output)."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("job new, fixture new: the file to write."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption name(
+        QStringLiteral("name"), QStringLiteral("job new: the job's name."), QStringLiteral("text"));
+    const QCommandLineOption line(QStringLiteral("line"),
+                                  QStringLiteral("job new: the line or station it is for."),
+                                  QStringLiteral("text"));
+    const QCommandLineOption since(QStringLiteral("since"),
+                                   QStringLiteral("stats: only records from this day (UTC) or "
+                                                  "time on."),
+                                   QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption html(QStringLiteral("html"),
+                                  QStringLiteral("stats: also write it as a page."),
+                                  QStringLiteral("file"));
     p.addOptions({port, serial, ports, fixture, timeout, retries, verify, noVerify, settings,
-                  firmware, expectVersion, wait, report, trace, quiet, output});
+                  firmware, expectVersion, wait, report, trace, quiet});
+    // Production: the job, who and where, the events, the statistics.
+    p.addOptions(
+        {jobOption, operatorName, order, station, events, output, name, line, since, html});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("list, fixture, version, read, write, flash or "
-                                           "program (below)."),
+                            QStringLiteral("list, fixture, version, read, write, flash, "
+                                           "program, job or stats (below)."),
                             QStringLiteral("<command> [arguments]"));
 
     const QString seeHelp = QStringLiteral(". See velmor4_cli --help.");
@@ -221,7 +288,6 @@ int main(int argc, char *argv[])
     opt.ports = p.values(port);
     opt.portKind = p.value(ports);
     opt.fixture = p.value(fixture);
-    opt.output = p.value(output);
     if (!p.isSet(port) && !p.isSet(serial) && !p.isSet(ports) && !p.isSet(fixture)
         && !qEnvironmentVariableIsEmpty("VELMOR4_PORT"))
         opt.ports << qEnvironmentVariable("VELMOR4_PORT");
@@ -237,6 +303,16 @@ int main(int argc, char *argv[])
     opt.noVerify = p.isSet(noVerify);
     opt.trace = p.value(trace);
     opt.quiet = p.isSet(quiet);
+    opt.job = p.value(jobOption);
+    opt.operatorName = p.value(operatorName);
+    opt.order = p.value(order);
+    opt.station = p.value(station);
+    opt.events = p.value(events);
+    opt.output = p.value(output);
+    opt.jobName = p.value(name);
+    opt.jobLine = p.value(line);
+    opt.since = p.value(since);
+    opt.html = p.value(html);
     if (!toInt(p.value(timeout), 1, 3600000, &opt.timeoutMs))
         return fail(ExitUsage, QStringLiteral("--timeout wants milliseconds from 1 to 3600000"));
     if (!toInt(p.value(retries), 0, 100, &opt.retries))
@@ -266,30 +342,52 @@ int main(int argc, char *argv[])
     }
     if (!command)
         return fail(ExitUsage, QStringLiteral("unknown command %1").arg(args.first()) + seeHelp);
-    for (const QCommandLineOption *o : {&settings, &firmware, &expectVersion}) {
-        if (p.isSet(*o) && command->prepare != programJob) {
-            return fail(
-                ExitUsage,
-                QStringLiteral("--%1 belongs to the program command").arg(o->names().first()));
+    for (const auto &owner : kOwners) {
+        const QStringList commands = QString::fromLatin1(owner.commands).split(QLatin1Char(' '));
+        if (p.isSet(QLatin1String(owner.option)) && !commands.contains(args.first())) {
+            return fail(ExitUsage,
+                        QStringLiteral("--%1 belongs to %2")
+                            .arg(QLatin1String(owner.option), commands.join(QStringLiteral(", "))));
         }
     }
     const int count = args.size() - 1;
     if (count < command->minArgs || count > command->maxArgs)
         return fail(ExitUsage, QStringLiteral("usage: velmor4_cli [options] ") + command->usage);
-    if (p.isSet(output) && command->local != newFixture)
-        return fail(ExitUsage, QStringLiteral("-o belongs to fixture new"));
     if (command->local == newFixture && args.value(1) != QLatin1String("new"))
         return fail(ExitUsage, QStringLiteral("usage: velmor4_cli [options] ") + command->usage);
-    if (command->local)
-        return command->local(opt);
+    if (!command->prepare)
+        return command->local(opt, args.mid(1));
+    if (opt.events == QLatin1String("-") && command->prepare == readJob && count == 0) {
+        return fail(ExitUsage,
+                    QStringLiteral("with --events -, standard output carries the events: give "
+                                   "read a FILE"));
+    }
 
-    // Every input is checked once, before any port is opened.
+    // Every input is checked once, before any port is opened; a job's files against the
+    // hashes it released.
+    JobSpec spec;
+    if (!opt.job.isEmpty()) {
+        if (!opt.settingsFile.isEmpty() || !opt.firmwareFile.isEmpty()
+            || !opt.expectVersion.isEmpty())
+            return fail(ExitUsage,
+                        QStringLiteral("--job names the files and the version "
+                                       "itself: it excludes --settings, --firmware "
+                                       "and --expect-version"));
+        if (const ExitStatus s = readJobFile(opt.job, &spec))
+            return s;
+        opt.settingsFile = spec.settings;
+        opt.firmwareFile = spec.firmware;
+        opt.expectVersion = spec.expectVersion;
+    }
     Job job;
     job.command = QLatin1String(command->name);
     QVector<Slot> slotList;
     QVector<SystemPort> found;
     if (const ExitStatus s = command->prepare(opt, args.value(1), &job))
         return s;
+    if (const ExitStatus s = checkJobFiles(spec, job.files))
+        return s;
+    job.origin = provenance(opt, spec);
     if (const ExitStatus s = chooseSlots(opt, &slotList, &found))
         return s;
     QString why;
@@ -299,6 +397,9 @@ int main(int argc, char *argv[])
     if (!opt.report.isEmpty() && !openReport(opt.report, &why))
         return fail(ExitUsage,
                     QStringLiteral("cannot append to the report %1: %2").arg(opt.report, why));
+    if (!opt.events.isEmpty() && !openEvents(opt.events, &why))
+        return fail(ExitUsage,
+                    QStringLiteral("cannot write the events to %1: %2").arg(opt.events, why));
     catchInterrupts();
     const ExitStatus status = runJob(opt, slotList, found, job);
     interruptReported();

@@ -36,7 +36,7 @@ ExitStatus listPorts()
     return ExitOk;
 }
 
-ExitStatus newFixture(const CliOptions &opt)
+ExitStatus newFixture(const CliOptions &opt, const QStringList &)
 {
     if (opt.output.isEmpty())
         return fail(ExitUsage, QStringLiteral("fixture new wants -o FILE"));

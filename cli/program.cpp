@@ -6,8 +6,6 @@
 
 #include <QRegularExpression>
 
-namespace {
-
 // The version as the device reports it ("1.05", never "1.5"), so that a match is exact.
 bool isVersionText(const QString &text)
 {
@@ -18,8 +16,6 @@ bool isVersionText(const QString &text)
     const char record[] = {0, char(0x65), char(m.captured(2).toInt()), char(m.captured(1).toInt())};
     return firmwareVersion(QByteArray(record, sizeof record)) == text;
 }
-
-}  // namespace
 
 ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
 {

@@ -2,6 +2,7 @@
 #include "cli/report.h"
 
 #include "cli/console.h"
+#include "cli/jobfile.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -79,19 +80,20 @@ void reportRun(const Job &job, const DeviceRun &run)
                   {QStringLiteral("result"), resultWord(run.status)},
                   {QStringLiteral("exit_status"), int(run.status)},
                   {QStringLiteral("message"), run.message}};
-    if (job.settings) {
-        o.insert(QStringLiteral("settings"),
-                 QJsonObject{{QStringLiteral("blocks_written"), rec.blocksWritten},
-                             {QStringLiteral("verified"), rec.settingsVerified}});
-    }
-    if (job.firmware) {
-        o.insert(QStringLiteral("firmware"),
-                 QJsonObject{{QStringLiteral("chunks_written"), rec.chunksWritten},
-                             {QStringLiteral("chunks_total"), rec.chunksTotal},
-                             {QStringLiteral("verified"), rec.firmwareVerified}});
-    }
-    if (!job.expectVersion.isEmpty())
-        o.insert(QStringLiteral("expected_version"), job.expectVersion);
+    // A field that does not apply is null, never missing.
+    o.insert(QStringLiteral("settings"),
+             !job.settings ? QJsonValue()
+                           : QJsonObject{{QStringLiteral("blocks_written"), rec.blocksWritten},
+                                         {QStringLiteral("verified"), rec.settingsVerified}});
+    o.insert(QStringLiteral("firmware"),
+             !job.firmware ? QJsonValue()
+                           : QJsonObject{{QStringLiteral("chunks_written"), rec.chunksWritten},
+                                         {QStringLiteral("chunks_total"), rec.chunksTotal},
+                                         {QStringLiteral("verified"), rec.firmwareVerified}});
+    o.insert(QStringLiteral("expected_version"), textOrNull(job.expectVersion));
+    const QJsonObject origin = provenanceFields(job.origin);
+    for (auto it = origin.begin(); it != origin.end(); ++it)
+        o.insert(it.key(), it.value());
 
     QMutexLocker lock(&g_reportLock);
     const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';

@@ -73,10 +73,10 @@ ExitStatus readSettings(const CliOptions &opt, Transaction &tx, const QString &p
                     QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
     }
     QByteArray sys, hardw;
-    tx.setStep(QStringLiteral("system block"));
+    tx.setStep(QStringLiteral("system block"), phase::kRead, 1, 2);
     if (const ExitStatus s = tx.read(proto::kSysParAddr, proto::kSysParSize, &sys))
         return s;
-    tx.setStep(QStringLiteral("hardware block"));
+    tx.setStep(QStringLiteral("hardware block"), phase::kRead, 2, 2);
     if (const ExitStatus s = tx.read(proto::kHardwParAddr, proto::kHardwParSize, &hardw))
         return s;
     const QByteArray text = settingsFileText(sys, hardw);
@@ -121,18 +121,20 @@ qint64 settingsLineBytes(bool verify)
 ExitStatus writeSettings(const CliOptions &opt, Transaction &tx, const QByteArray &sys,
                          const QByteArray &hardw, JobRecord *rec)
 {
-    tx.setStep(QStringLiteral("system block"));
+    tx.setStep(QStringLiteral("system block"), phase::kSettings, 1, 2);
     if (const ExitStatus s = tx.write(proto::kSysParAddr, sys))
         return s;
     rec->blocksWritten = 1;
-    tx.setStep(QStringLiteral("hardware block"));
+    tx.setStep(QStringLiteral("hardware block"), phase::kSettings, 2, 2);
     if (const ExitStatus s = tx.write(proto::kHardwParAddr, hardw))
         return fail(s, QStringLiteral("the system block was written already"));
     rec->blocksWritten = 2;
     if (!opt.noVerify) {
-        tx.setStep(QStringLiteral("reading the settings back"));
+        const QString back = QStringLiteral("reading the settings back");
+        tx.setStep(back, phase::kSettingsVerify, 1, 2);
         if (const ExitStatus s = tx.verify(proto::kSysParAddr, sys))
             return s;
+        tx.setStep(back, phase::kSettingsVerify, 2, 2);
         if (const ExitStatus s = tx.verify(proto::kHardwParAddr, hardw))
             return s;
         rec->settingsVerified = true;

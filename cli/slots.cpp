@@ -98,7 +98,7 @@ QByteArray fixtureText(const QVector<SystemPort> &ports)
     QByteArray out
         = "# velmor4_cli fixture: one slot a line, NAME location=VALUE, NAME serial=VALUE\n"
           "# or NAME port=VALUE. Made from the adapters plugged in when it was written;\n"
-          "# rename the slotList as the fixture labels them.\n";
+          "# rename the slots as the fixture labels them.\n";
     for (int i = 0; i < located.size(); ++i) {
         const SystemPort &p = located.at(i);
         out += QStringLiteral("slot%1 location=%2  # now %3%4\n")

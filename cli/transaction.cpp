@@ -54,10 +54,10 @@ ExitStatus Transaction::open()
     return ExitOk;
 }
 
-void Transaction::setStep(const QString &step)
+void Transaction::setStep(const QString &step, const char *phase, int n, int of)
 {
     if (m_progress)
-        m_progress->setStep(step);
+        m_progress->setStep(step, phase, n, of);
 }
 
 ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)

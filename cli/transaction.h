@@ -26,7 +26,8 @@ public:
 
     // Each request the device answers counts towards the job's progress, if there is one.
     void setProgress(JobProgress *progress) { m_progress = progress; }
-    void setStep(const QString &step);
+    // The live line's words for what comes next, and its place in the job for the events.
+    void setStep(const QString &step, const char *phase, int n = 1, int of = 1);
 
     ExitStatus exchange(const QByteArray &body, QByteArray *reply);
     // Is a device there? One version request without a message when nothing answers within

@@ -14,7 +14,7 @@ qint64 versionLineBytes()
 ExitStatus readVersion(Transaction &tx, QString *version)
 {
     QByteArray record;
-    tx.setStep(QStringLiteral("version"));
+    tx.setStep(QStringLiteral("version"), phase::kVersion);
     if (const ExitStatus s = tx.read(proto::kVersionAddr, proto::kVersionSize, &record))
         return s;
     *version = firmwareVersion(record);

@@ -38,6 +38,11 @@ struct Run
     QByteArray out, err;
 };
 
+QByteArray sha256(const QByteArray &data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
+}
+
 QStringList cmd(const char *line)
 {
     return QString::fromLatin1(line).split(QLatin1Char(' '));
@@ -95,13 +100,16 @@ private:
             int interruptAt = 0, int interruptAfterMs = 0);
     QString devicePort(size_t sim) const;
     void put(const QString &name, const QByteArray &content);
+    void putReports();
     void checkReport(int code, int devices);
+    void checkEvents(const QByteArray &stream, int devices);
 
     std::vector<std::unique_ptr<Simulator>> m_sims;
     Simulator *m_sim = nullptr;  // the first
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_stderr;  // where the program's standard error goes, when not to us
     QString m_stdout;  // and its standard output
+    QProcess *m_running = nullptr;
 };
 
 void TestCli::init()
@@ -116,6 +124,13 @@ void TestCli::init()
     put(QStringLiteral("fw.bin"), pattern(4000));
     put(QStringLiteral("full.bin"), pattern(int(proto::kImageLimit)));
     put(QStringLiteral("empty.bin"), {});
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("jobs")));
+    const QByteArray fullHash = sha256(pattern(int(proto::kImageLimit)));
+    put(QStringLiteral("stale.job"),
+        "format = 1\nfirmware = fw.bin\nfirmware_sha256 = " + fullHash);
+    put(QStringLiteral("missing.job"),
+        "format = 1\nfirmware = missing.bin\nfirmware_sha256 = " + fullHash);
+    putReports();
     QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("fifo"))), 0600), 0);
 }
 
@@ -189,7 +204,9 @@ Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt,
         program = qEnvironmentVariable("VELMOR4_CLI_EMULATOR");
     }
     p.start(program, arguments);
+    m_running = &p;
     loop.exec();
+    m_running = nullptr;
     Run r;
     if (p.state() != QProcess::NotRunning) {
         p.kill();
@@ -207,8 +224,53 @@ void TestCli::put(const QString &name, const QByteArray &content)
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
 }
 
+// Reports with a known answer. bench-1: slots 1 to 8, 40 devices each over two days; slot 3
+// fails 12 with no reply (at addresses that differ), slots 5 and 7 one each with a refused
+// write; its last record is cut short. bench-2: 10 devices, no job, no fixture, one failed.
+void TestCli::putReports()
+{
+    QByteArray one, two;
+    const auto record = [](const char *station, int slot, int day, int n, bool ok) {
+        const QString port = QStringLiteral("/dev/ttyUSB%1").arg(qMax(0, slot - 1));
+        QJsonObject o{{"start",
+                       QStringLiteral("2026-12-%1T10:%2:00.000Z")
+                           .arg(day, 2, 10, QLatin1Char('0'))
+                           .arg(n + 10)},
+                      {"station", station},
+                      {"port", port},
+                      {"result",
+                       ok              ? "ok"
+                           : slot == 3 ? "link"
+                                       : "device"},
+                      {"message",
+                       ok              ? QStringLiteral("settings written and verified")
+                           : slot == 3 ? QStringLiteral("no reply from the device on %1 "
+                                                        "within 3000 ms (write of 1024 "
+                                                        "bytes at 0x%2); stopped after %3 "
+                                                        "of 53 chunks")
+                                             .arg(port)
+                                             .arg(0x08002400 + n * 1024, 0, 16)
+                                             .arg(n)
+                                       : QStringLiteral("the device refused the write")}};
+        if (slot > 0)
+            o.insert("job", QJsonObject{{"name", "C7"}, {"sha256", QString(64, QLatin1Char('a'))}});
+        if (slot > 0 || n % 2)
+            o.insert("slot", slot > 0 ? QJsonValue(QString::number(slot)) : QJsonValue());
+        return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+    };
+    for (int slot = 1; slot <= 8; ++slot) {
+        for (int n = 0; n < 40; ++n)
+            one += record("bench-1", slot, n < 20 ? 7 : 8, n,
+                          !((slot == 3 && n % 10 < 3) || ((slot == 5 || slot == 7) && n == 11)));
+    }
+    for (int n = 0; n < 10; ++n)
+        two += record("bench-2", 0, 9, n, n != 3);
+    put(QStringLiteral("line1.jsonl"), one + R"({"start":"2026-12-08T17:00:00.000Z","port":"/de)");
+    put(QStringLiteral("line2.jsonl"), two);
+}
+
 // Every device's record parses, agrees with the exit status and the summary, and names its
-// files as they are.
+// files as they are; a field that does not apply is null, never missing.
 void TestCli::checkReport(int code, int devices)
 {
     QFile f(m_dir->filePath(QStringLiteral("r.jsonl")));
@@ -232,9 +294,23 @@ void TestCli::checkReport(int code, int devices)
             QFile content(
                 m_dir->filePath(QFileInfo(file[QLatin1String("path")].toString()).fileName()));
             QVERIFY(content.open(QIODevice::ReadOnly));
-            QCOMPARE(
-                file[QLatin1String("sha256")].toString().toLatin1(),
-                QCryptographicHash::hash(content.readAll(), QCryptographicHash::Sha256).toHex());
+            QCOMPARE(file[QLatin1String("sha256")].toString().toLatin1(),
+                     sha256(content.readAll()));
+        }
+        for (const char *key :
+             {"start",   "end",          "port",       "serial",   "vid_pid", "description",
+              "command", "files",        "settings",   "firmware", "version", "expected_version",
+              "result",  "exit_status",  "message",    "operator", "order",   "station",
+              "job",     "tool_version", "qt_version", "os",       "slot",    "location",
+              "verify"})
+            QVERIFY2(o.contains(QLatin1String(key)), key);
+        const QJsonObject job = o.value(QLatin1String("job")).toObject();
+        if (!job.isEmpty()) {
+            QFile content(
+                m_dir->filePath(QDir::fromNativeSeparators(job[QLatin1String("path")].toString())
+                                    .section('/', -2)));
+            QVERIFY(content.open(QIODevice::ReadOnly));
+            QCOMPARE(job[QLatin1String("sha256")].toString().toLatin1(), sha256(content.readAll()));
         }
         const QJsonObject fw = o.value(QLatin1String("firmware")).toObject();
         if (!fw.isEmpty())
@@ -245,6 +321,46 @@ void TestCli::checkReport(int code, int devices)
     }
     QCOMPARE(worst, code);
     QCOMPARE(records, devices);
+}
+
+// Per device: its events come between its one start and its one end, its progress never
+// falls, and a device that passed ends at 100 %.
+void TestCli::checkEvents(const QByteArray &stream, int devices)
+{
+    QHash<QString, int> percent;  // by port and device number; -1 once ended
+    int started = 0;
+    for (const QByteArray &line : stream.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error;
+        const QJsonObject o = QJsonDocument::fromJson(line, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QDateTime time = QDateTime::fromString(o["time"].toString(), Qt::ISODateWithMs);
+        QVERIFY(time.isValid() && time.timeSpec() == Qt::UTC && o.contains("slot"));
+        const QString who
+            = o["port"].toString() + QLatin1Char('#') + QString::number(o["device"].toInt());
+        const QString event = o["event"].toString();
+        if (event == QLatin1String("started")) {
+            QVERIFY2(!percent.contains(who), line);
+            percent[who] = 0;
+            ++started;
+            continue;
+        }
+        QVERIFY2(percent.value(who, -1) >= 0, line);
+        if (event == QLatin1String("progress")) {
+            QVERIFY2(o["percent"].toInt() >= percent[who], line);
+            percent[who] = o["percent"].toInt();
+        } else if (event == QLatin1String("ended")) {
+            if (o["result"].toString() == QLatin1String("ok"))
+                QCOMPARE(percent[who], 100);
+            percent[who] = -1;
+        } else {
+            QCOMPARE(event, QStringLiteral("step"));
+        }
+    }
+    QCOMPARE(started, devices);
+    for (const int p : percent)
+        QCOMPARE(p, -1);
 }
 
 // What a command leaves in the device's memory, what it says, and how many requests it took.
@@ -265,6 +381,7 @@ void TestCli::commands_data()
     const QByteArray factory = Device::factorySystemBlock() + gap + Device::factoryHardwareBlock();
     const QByteArray untouched = Device().peek(kFw, int(kSys - kFw) + kSettingsSpan);
     const QByteArray image = pattern(4000), erased(100, '\xFF');
+    const QByteArray fullHash = sha256(pattern(int(proto::kImageLimit)));
     const QString pty = QLatin1String(kPty), none,
                   retry = QStringLiteral("--timeout 300 --retries 1 ");
     const SimOptions ok;
@@ -319,6 +436,42 @@ void TestCli::commands_data()
     QTest::newRow("program, nothing read back")
         << ok << pty << "--no-verify --report r.jsonl program --settings good.vlt --firmware fw.bin"
         << 0 << kFw << programmed << 6 << "settings written; flashed 4000 bytes in 4 chunks\n";
+    // A job file with its files in another folder, run by an operator for a work order.
+    QTest::newRow("job file")
+        << ok << pty
+        << "job new --settings good.vlt --firmware fw.bin --expect-version 1.05 -o jobs/c7.job ; "
+           "--verify --report r.jsonl --events ev.jsonl --operator ann --order WO-7 program "
+           "--job jobs/c7.job"
+        << 0 << kFw << programmed << 13 << "flashed 4000 bytes in 4 chunks, verified; version 1.05";
+    QTest::newRow("job file, a file changed")
+        << ok << pty << "program --job stale.job" << 2 << kFw << untouched << 0
+        << QStringLiteral("fw.bin[^\n]*%1[^\n]*%2")
+               .arg(QString::fromLatin1(sha256(image)), QString::fromLatin1(fullHash));
+    QTest::newRow("job file, a file missing")
+        << ok << pty << "program --job missing.job" << 2 << kFw << untouched << 0
+        << "missing.bin, which cannot be read";
+    QTest::newRow("events on standard output")
+        << ok << pty << "--events - version" << 0 << kSys << factory << 1 << "\n1.05\n$";
+    QTest::newRow("events and data on standard output")
+        << ok << pty << "--events - read" << 2 << kFw << untouched << 0 << "give read a FILE";
+    // The yield of generated reports, a cut line among them.
+    QTest::newRow("stats")
+        << ok << none << "stats --html y.html line1.jsonl" << 0 << kFw << untouched << 0
+        << "broken lines skipped: 1 \\(line1.jsonl line 321\\)\n"
+           "devices: 320, passed: 306, failed: 14, yield: 95.6 %\n[\\s\\S]*"
+           "\n3 +40 +28 +12 +70.0 %\n[\\s\\S]*\n2026-12-07 +160 +152 +8 [\\s\\S]*"
+           "\n +12  link: no reply from the device on /dev/ttyUSB# within # ms "
+           "\\(write of # bytes at #\\)\n +2  device: [\\s\\S]*\n"
+           "slot 3: 12 of 40 failed, the others 2 of 280: check its contacts "
+           "and cable\n$";
+    QTest::newRow("stats of two stations, picked")
+        << ok << none << "stats --since 2026-12-08 --job C7 line1.jsonl line2.jsonl" << 0 << kFw
+        << untouched << 0 << "reports: 2\n[^\n]*\ndevices: 160, passed: 154, failed: 6,";
+    QTest::newRow("stats of one station")
+        << ok << none << "stats --station bench-2 line1.jsonl line2.jsonl" << 0 << kFw << untouched
+        << 0
+        << "devices: 10, passed: 9, failed: 1,[^#]*\n/dev/ttyUSB0 +10 +9 +1 [\\s\\S]*"
+           "device: the device refused the write\n$";
     QTest::newRow("program, another version")
         << ok << pty << "--report r.jsonl program --settings good.vlt --expect-version 1.06" << 1
         << kSys << written << 5 << "version 1.05, expected 1.06";
@@ -326,7 +479,8 @@ void TestCli::commands_data()
     SimOptions fixture;
     fixture.presence = {300, 2000, 1000, 1200};
     QTest::newRow("fixture")
-        << fixture << pty << "--wait --report r.jsonl program --settings good.vlt --firmware fw.bin"
+        << fixture << pty
+        << "--wait --report r.jsonl --events ev.jsonl program --settings good.vlt --firmware fw.bin"
         << 0 << kFw << programmed << -1
         << "devices: 2, passed: 2\n[\\s\\S]*done: PASS, remove the device\n\\S+ waiting for a "
            "device \\(1 done, 1 PASS\\)";
@@ -339,8 +493,8 @@ void TestCli::commands_data()
                                             << "flash --verify fw.bin" << 3 << kFw << image + erased
                                             << 8 << "/nonexistent/tty +- +- +link" + oneOk;
     QTest::newRow("gang, one interrupted")
-        << faults(3, 0, 0, 0x65, 100) << pty2 << "flash fw.bin" << 130 << kFw << image + erased << 4
-        << "interrupted +[^\n]*after 2 of 4 chunks" + oneOk;
+        << faults(3, 0, 0, 0x65, 100) << pty2 << "--events ev.jsonl flash fw.bin" << 130 << kFw
+        << image + erased << 4 << "interrupted +[^\n]*after 2 of 4 chunks" + oneOk;
     QTest::newRow("foreign device")
         << faults(0, 0, 0, 0x66) << pty << "version" << 1 << kFw << untouched << 1 << "00 66 05 01";
     QTest::newRow("unknown command")
@@ -403,13 +557,29 @@ void TestCli::commands()
     }
     QCOMPARE(r.code, code);
     QVERIFY2(QString::fromUtf8(r.out + r.err).contains(QRegularExpression(message)), r.out + r.err);
-    if (code != 0 && !port.contains(QLatin1Char(' ')))
+    if (code != 0 && !port.contains(QLatin1Char(' '))
+        && !args.contains(QLatin1String("--events -")))
         QCOMPARE(r.out, QByteArray());
     QCOMPARE(m_sim->memory(address, memory.size()), memory);
-    if (args.contains(QLatin1String("--report r.jsonl"))) {
-        const QRegularExpressionMatch served
-            = QRegularExpression(QStringLiteral("devices: (\\d+)")).match(QString::fromUtf8(r.out));
-        checkReport(code, served.hasMatch() ? served.captured(1).toInt() : int(port.count(kPty)));
+    const QRegularExpressionMatch served
+        = QRegularExpression(QStringLiteral("devices: (\\d+)")).match(QString::fromUtf8(r.out));
+    const int devices = served.hasMatch() ? served.captured(1).toInt() : int(port.count(kPty));
+    if (args.contains(QLatin1String("--report r.jsonl")))
+        checkReport(code, devices);
+    // Bad input starts no device; else every device started has its events.
+    if (code != 2 && args.contains(QLatin1String("--events"))) {
+        QFile events(m_dir->filePath(QStringLiteral("ev.jsonl")));
+        QVERIFY(args.contains(QLatin1String("--events - ")) || events.open(QIODevice::ReadOnly));
+        checkEvents(events.isOpen() ? events.readAll() : r.out, devices);
+    }
+    if (args.contains(QLatin1String("--html y.html"))) {
+        // One page that needs nothing else: no script, no address, its charts drawn inline.
+        QFile page(m_dir->filePath(QStringLiteral("y.html")));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QByteArray html = page.readAll();
+        QCOMPARE(html.count("<svg"), 2);
+        QVERIFY(!html.contains("<script") && !html.contains("://") && !html.contains("src="));
+        QVERIFY(html.contains("slot 3: 12 of 40 failed"));
     }
     const QList<Request> sent = m_sim->requests();
     if (requests >= 0)
@@ -457,10 +627,24 @@ void TestCli::screen()
     ::close(fd);
     QByteArray shown;
     connect(&terminal, &Pty::readyRead, this, [&] { shown += terminal.readAll(); });
-    QTimer::singleShot(2500, this, [&] { m_sims[0]->setPlugged(false); });
+    // Once the first has served its device (the probe, then a write and a read back per chunk)
+    // and the second has refused its third chunk, the first's adapter is pulled out; Ctrl+C a
+    // second later.
+    QTimer driver;
+    QElapsedTimer pulled;
+    connect(&driver, &QTimer::timeout, this, [&] {
+        if (!pulled.isValid() && m_sims[0]->requestCount() >= 1 + 2 * 53
+            && m_sims[1]->requestCount() >= 3) {
+            m_sims[0]->setPlugged(false);
+            pulled.start();
+        } else if (pulled.isValid() && pulled.elapsed() > 1000 && m_running) {
+            ::kill(pid_t(m_running->processId()), SIGINT);
+            driver.stop();
+        }
+    });
+    driver.start(50);
     m_stderr = m_stdout = terminal.slavePath();
-    const Run r
-        = run(cmd("--wait program --firmware full.bin"), QStringLiteral("pty pty pty"), 0, 3500);
+    const Run r = run(cmd("--wait program --firmware full.bin"), QStringLiteral("pty pty pty"));
     m_stderr.clear();
     m_stdout.clear();
     QCOMPARE(r.code, 130);
@@ -533,19 +717,37 @@ void TestCli::slotFollowsItsLocation()
     QCOMPARE(r.code, 2);
     QVERIFY2(r.err.contains("matches several ports: ttyUSB0, ttyUSB1"), r.err);
 
-    // Pulled out after its device was served, back 0.8 s later as ttyUSB7; that device is
-    // taken off and the next one served there.
-    QTimer::singleShot(1500, this, [&] {
-        unplug("ttyUSB0");
-        m_sims[0]->setPlugged(false);
+    // Pulled out once its first device is on record, back 0.8 s later as ttyUSB7; that device
+    // is taken off and the next one served there; Ctrl+C once that one is on record too.
+    const QString reportPath = m_dir->filePath("r.jsonl");
+    int step = 0;
+    QElapsedTimer since;
+    QTimer driver;
+    connect(&driver, &QTimer::timeout, this, [&] {
+        QFile report(reportPath);
+        const QByteArray records = report.open(QIODevice::ReadOnly) ? report.readAll() : "";
+        const auto after = [&](int ms) { return since.isValid() && since.elapsed() >= ms; };
+        if (step == 0 && records.contains("ttyUSB0\"")) {
+            unplug("ttyUSB0");
+            m_sims[0]->setPlugged(false);
+        } else if (step == 1 && after(800)) {
+            QVERIFY(m_sims[0]->setPlugged(true));
+            plug("1-1.2", "ttyUSB7", m_sims[0].get());
+        } else if (step == 2 && after(500)) {
+            m_sims[0]->setPresent(false);
+        } else if (step == 3 && after(600)) {
+            m_sims[0]->setPresent(true);
+        } else if (step == 4 && records.contains("ttyUSB7\"") && m_running) {
+            ::kill(pid_t(m_running->processId()), SIGINT);
+        } else {
+            return;
+        }
+        ++step;
+        since.start();
     });
-    QTimer::singleShot(2300, this, [&] {
-        QVERIFY(m_sims[0]->setPlugged(true));
-        plug("1-1.2", "ttyUSB7", m_sims[0].get());
-    });
-    QTimer::singleShot(2800, this, [&] { m_sims[0]->setPresent(false); });
-    QTimer::singleShot(3300, this, [&] { m_sims[0]->setPresent(true); });
-    r = run(cmd("--fixture fx --wait --report r.jsonl version"), QString(), 0, 4200);
+    driver.start(50);
+    r = run(cmd("--fixture fx --wait --report r.jsonl version"), QString());
+    QCOMPARE(step, 5);
     qunsetenv("VELMOR4_SYSFS_ROOT");
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.contains("slot1 (1-1.2:1.0): adapter lost: waiting for it"), r.err);

@@ -1,0 +1,283 @@
+// Job files: released files pinned by their hashes, and who ran them where.
+#include "cli/jobfile.h"
+
+#include "cli/console.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSysInfo>
+
+namespace {
+
+constexpr qint64 kJobFileLimit = 64 * 1024;  // a real one is a few hundred bytes
+const char kFormat[] = "1";
+
+QJsonValue textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+}
+
+// The hash of a file as it is now; empty with the reason when it cannot be read.
+QString fileSha256(const QString &fileName, QString *why)
+{
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        *why = QStringLiteral("not a regular file");
+        return QString();
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = file.errorString();
+        return QString();
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+ExitStatus checkFile(const JobSpec &spec, const QString &role, const QString &fileName,
+                     const QString &expected, const QString &actual, const QString &why)
+{
+    if (actual == expected)
+        return ExitOk;
+    const QString job = QDir::toNativeSeparators(spec.path);
+    const QString file = QDir::toNativeSeparators(fileName);
+    if (actual.isEmpty()) {
+        return fail(ExitUsage,
+                    QStringLiteral("the job %1 names the %2 file %3, which cannot be read "
+                                   "(%4): its SHA-256 is unknown, the job's is %5; nothing "
+                                   "was sent")
+                        .arg(job, role, file, why, expected));
+    }
+    return fail(ExitUsage,
+                QStringLiteral("the %1 file %2 is not the one the job %3 released: its SHA-256 "
+                               "is %4, the job's is %5; nothing was sent")
+                    .arg(role, file, job, actual, expected));
+}
+
+QString badLine(const QString &fileName, int line, const QString &what)
+{
+    return QStringLiteral("%1 line %2: %3").arg(fileName).arg(line).arg(what);
+}
+
+bool isOneLine(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ExitStatus newJobFile(const CliOptions &opt, const QStringList &args)
+{
+    if (args.value(0) != QLatin1String("new"))
+        return fail(ExitUsage, QStringLiteral("usage: velmor4_cli job new [options] -o FILE"));
+    if (opt.output.isEmpty())
+        return fail(ExitUsage, QStringLiteral("job new wants -o FILE, the job file to write"));
+    if (opt.settingsFile.isEmpty() && opt.firmwareFile.isEmpty() && opt.expectVersion.isEmpty()) {
+        return fail(ExitUsage,
+                    QStringLiteral("job new wants --settings FILE, --firmware IMAGE or "
+                                   "--expect-version X.YY, or several of them"));
+    }
+    if (!isOneLine(opt.jobName) || !isOneLine(opt.jobLine))
+        return fail(ExitUsage, QStringLiteral("--name and --line want text on one line"));
+    if (!opt.expectVersion.isEmpty() && !isVersionText(opt.expectVersion)) {
+        return fail(ExitUsage,
+                    QStringLiteral("--expect-version wants the version as the device reports "
+                                   "it, like 1.05; not %1")
+                        .arg(opt.expectVersion));
+    }
+    // The files as program will load them, so that a job never releases one it would refuse.
+    QVector<JobFile> files;
+    if (!opt.settingsFile.isEmpty()) {
+        QByteArray text, sys, hardw;
+        if (const ExitStatus s = loadSettingsFile(opt.settingsFile, &text, &sys, &hardw))
+            return s;
+        files << jobFile(QStringLiteral("settings"), opt.settingsFile, text);
+    }
+    if (!opt.firmwareFile.isEmpty()) {
+        QByteArray image;
+        if (const ExitStatus s = loadImage(opt.firmwareFile, &image))
+            return s;
+        files << jobFile(QStringLiteral("firmware"), opt.firmwareFile, image);
+    }
+
+    // Paths relative to the job file, so that the job and its files move together.
+    const QDir folder = QFileInfo(opt.output).absoluteDir();
+    QByteArray text = "# Velmor4 job, written by velmor4_cli " VELMOR4_VERSION " on "
+        + QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8()
+        + ".\n# program --job checks every file against its SHA-256 before any port is "
+          "opened.\nformat = "
+        + kFormat + '\n';
+    if (!opt.jobName.isEmpty())
+        text += "name = " + opt.jobName.toUtf8() + '\n';
+    if (!opt.jobLine.isEmpty())
+        text += "line = " + opt.jobLine.toUtf8() + '\n';
+    for (const JobFile &f : files) {
+        text += f.role.toUtf8() + " = " + folder.relativeFilePath(f.path).toUtf8() + '\n'
+            + f.role.toUtf8() + "_sha256 = " + f.sha256.toLatin1() + '\n';
+    }
+    if (!opt.expectVersion.isEmpty())
+        text += "expect_version = " + opt.expectVersion.toLatin1() + '\n';
+    QSaveFile out(opt.output);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
+        return fail(ExitUsage,
+                    QStringLiteral("cannot write %1: %2").arg(opt.output, out.errorString()));
+    }
+    if (!opt.quiet)
+        note(QStringLiteral("job written to %1").arg(opt.output));
+    return ExitOk;
+}
+
+ExitStatus readJobFile(const QString &fileName, JobSpec *spec)
+{
+    const QFileInfo info(fileName);
+    QFile file(fileName);
+    if (info.exists() && !info.isFile())
+        return fail(ExitUsage, QStringLiteral("the job %1 is not a regular file").arg(fileName));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail(ExitUsage,
+                    QStringLiteral("cannot read the job %1: %2").arg(fileName, file.errorString()));
+    }
+    if (file.size() > kJobFileLimit)
+        return fail(ExitUsage, QStringLiteral("%1 is too large for a job file").arg(fileName));
+    QByteArray content = file.readAll();
+    spec->path = info.absoluteFilePath();
+    spec->sha256 = QString::fromLatin1(
+        QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
+    if (content.startsWith("\xEF\xBB\xBF"))
+        content.remove(0, 3);  // as some Windows editors save it
+
+    static const QStringList keys = {QStringLiteral("format"),
+                                     QStringLiteral("name"),
+                                     QStringLiteral("line"),
+                                     QStringLiteral("settings"),
+                                     QStringLiteral("settings_sha256"),
+                                     QStringLiteral("firmware"),
+                                     QStringLiteral("firmware_sha256"),
+                                     QStringLiteral("expect_version")};
+    const QRegularExpression sha(QStringLiteral("^[0-9a-fA-F]{64}$"));
+    QHash<QString, QString> values;
+    const QList<QByteArray> lines = content.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = QString::fromUtf8(lines.at(i)).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const int eq = line.indexOf(QLatin1Char('='));
+        const QString key = line.left(eq).trimmed(), value = line.mid(eq + 1).trimmed();
+        if (eq < 0 || !keys.contains(key)) {
+            return fail(ExitUsage,
+                        badLine(fileName, i + 1,
+                                eq < 0 ? QStringLiteral("not \"key = value\"")
+                                       : QStringLiteral("unknown key %1").arg(key)));
+        }
+        if (values.contains(key))
+            return fail(ExitUsage, badLine(fileName, i + 1, key + QStringLiteral(" given twice")));
+        if (key.endsWith(QLatin1String("_sha256")) && !sha.match(value).hasMatch()) {
+            return fail(
+                ExitUsage,
+                badLine(fileName, i + 1, key + QStringLiteral(" wants 64 hexadecimal digits")));
+        }
+        values.insert(key, key.endsWith(QLatin1String("_sha256")) ? value.toLower() : value);
+    }
+    if (values.value(QStringLiteral("format")) != QLatin1String(kFormat)) {
+        return fail(ExitUsage,
+                    QStringLiteral("%1 is not a job file of format %2 (format = %2)")
+                        .arg(fileName, QLatin1String(kFormat)));
+    }
+    for (const QString &role : {QStringLiteral("settings"), QStringLiteral("firmware")}) {
+        const QString hashKey = role + QStringLiteral("_sha256");
+        if (values.contains(role) != values.contains(hashKey)) {
+            return fail(ExitUsage,
+                        QStringLiteral("%1 wants %2 and %3 together").arg(fileName, role, hashKey));
+        }
+    }
+    spec->name = values.value(QStringLiteral("name"));
+    spec->line = values.value(QStringLiteral("line"));
+    spec->expectVersion = values.value(QStringLiteral("expect_version"));
+    spec->settingsSha256 = values.value(QStringLiteral("settings_sha256"));
+    spec->firmwareSha256 = values.value(QStringLiteral("firmware_sha256"));
+    const QDir folder = info.absoluteDir();
+    for (QString *path : {&spec->settings, &spec->firmware}) {
+        const QString given = values.value(path == &spec->settings ? QStringLiteral("settings")
+                                                                   : QStringLiteral("firmware"));
+        if (!given.isEmpty())
+            *path = QDir::cleanPath(folder.absoluteFilePath(given));
+    }
+    if (spec->settings.isEmpty() && spec->firmware.isEmpty() && spec->expectVersion.isEmpty()) {
+        return fail(ExitUsage,
+                    QStringLiteral("the job %1 names no settings, no firmware and no version")
+                        .arg(fileName));
+    }
+    if (!spec->expectVersion.isEmpty() && !isVersionText(spec->expectVersion)) {
+        return fail(ExitUsage,
+                    QStringLiteral("the job %1 wants version %2, which no device reports (1.05 "
+                                   "is the form)")
+                        .arg(fileName, spec->expectVersion));
+    }
+    QString why;
+    if (!spec->settings.isEmpty()) {
+        const QString actual = fileSha256(spec->settings, &why);
+        if (const ExitStatus s = checkFile(*spec, QStringLiteral("settings"), spec->settings,
+                                           spec->settingsSha256, actual, why))
+            return s;
+    }
+    if (!spec->firmware.isEmpty()) {
+        const QString actual = fileSha256(spec->firmware, &why);
+        if (const ExitStatus s = checkFile(*spec, QStringLiteral("firmware"), spec->firmware,
+                                           spec->firmwareSha256, actual, why))
+            return s;
+    }
+    return ExitOk;
+}
+
+ExitStatus checkJobFiles(const JobSpec &spec, const QVector<JobFile> &loaded)
+{
+    if (spec.path.isEmpty())
+        return ExitOk;
+    for (const JobFile &f : loaded) {
+        const bool settings = f.role == QLatin1String("settings");
+        const QString &expected = settings ? spec.settingsSha256 : spec.firmwareSha256;
+        if (const ExitStatus s = checkFile(spec, f.role, f.path, expected, f.sha256, QString()))
+            return s;
+    }
+    return ExitOk;
+}
+
+Provenance provenance(const CliOptions &opt, const JobSpec &spec)
+{
+    return {opt.operatorName,
+            opt.order,
+            opt.station.isEmpty() ? QSysInfo::machineHostName() : opt.station,
+            spec.path,
+            spec.name,
+            spec.line,
+            spec.sha256};
+}
+
+QJsonObject provenanceFields(const Provenance &origin)
+{
+    QJsonValue job;
+    if (!origin.jobPath.isEmpty()) {
+        job = QJsonObject{{QStringLiteral("path"), origin.jobPath},
+                          {QStringLiteral("name"), textOrNull(origin.jobName)},
+                          {QStringLiteral("line"), textOrNull(origin.jobLine)},
+                          {QStringLiteral("sha256"), origin.jobSha256}};
+    }
+    return {{QStringLiteral("operator"), textOrNull(origin.operatorName)},
+            {QStringLiteral("order"), textOrNull(origin.order)},
+            {QStringLiteral("station"), textOrNull(origin.station)},
+            {QStringLiteral("job"), job},
+            {QStringLiteral("tool_version"), QStringLiteral(VELMOR4_VERSION)},
+            {QStringLiteral("qt_version"), QString::fromLatin1(qVersion())},
+            {QStringLiteral("os"), QSysInfo::prettyProductName()}};
+}
