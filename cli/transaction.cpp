@@ -7,19 +7,13 @@
 #include "link/protocol.h"
 #include "link/request.h"
 
-#include <QDeadlineTimer>
 #include <QFileInfo>
+
+#include <memory>
 
 namespace {
 
-constexpr int kBaud = 9600;
 constexpr int kPollMs = 50;  // how soon an interrupt is noticed while a reply is awaited
-
-// How long the line takes to carry n bytes (10 bits each): the reply cannot start before.
-int lineTimeMs(int n)
-{
-    return (n * 10 * 1000 + kBaud - 1) / kBaud;
-}
 
 QString describeRequest(const QByteArray &body)
 {
@@ -36,21 +30,46 @@ QString describeRequest(const QByteArray &body)
 Transaction::Transaction(const CliOptions &opt)
     : m_opt(opt)
     , m_portName(opt.port)
+    , m_exchange(&m_port)
 {
-    m_clock.start();
+    // A production tool counts the reply time from when the request has left, and fails a
+    // request rather than send it on a line that never went quiet.
+    m_exchange.setReplyClock(Exchange::FromBytesSent);
+    m_exchange.setLineGivenUp(Exchange::WaitingFails);
+    m_exchange.setClosePortWhenIdle(false);
+    m_exchange.setTracer(
+        [this](const char *direction, const QByteArray &bytes, const char *remark) {
+            traceFrame(m_portName, direction, bytes, remark);
+        });
+    QObject::connect(
+        &m_exchange, &Exchange::timerWanted, &m_exchange, [this](Exchange::Timer timer, int ms) {
+            (timer == Exchange::ReplyTimer ? m_replyDue : m_quietDue)
+                = ms < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(ms);
+        });
+    QObject::connect(&m_exchange, &Exchange::resending, &m_exchange,
+                     [this](ExchangeReply::Error why, int attempt, int retries) {
+                         if (m_opt.quiet)
+                             return;
+                         message(QStringLiteral("%1, resending (%2 of %3)")
+                                     .arg(why == ExchangeReply::NoReply
+                                              ? QStringLiteral("no reply")
+                                              : QStringLiteral("bad checksum"))
+                                     .arg(attempt)
+                                     .arg(retries));
+                     });
 }
 
 ExitStatus Transaction::open()
 {
-    m_port.setPortName(m_portName);
-    m_port.setBaudRate(kBaud);
+    m_port.setBaudRate(9600);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_port.open(QIODevice::ReadWrite))
-        return portFailure(m_port.error());
-    m_guard.startSession(m_clock.elapsed(), m_opt.timeoutMs);
+    if (!m_exchange.open(m_portName))
+        return portFailure(m_exchange.failure());
+    m_exchange.setTimeout(m_opt.timeoutMs);
+    m_exchange.startSession();
     return ExitOk;
 }
 
@@ -62,25 +81,12 @@ void Transaction::setStep(const QString &step, const char *phase, int n, int of)
 
 ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)
 {
-    const QByteArray frame = encodeFrame(body);
-    for (int tries = 0;; ++tries) {
-        const Outcome outcome = attempt(frame, m_opt.timeoutMs, reply);
-        if (outcome == Reply) {
-            if (m_progress)
-                m_progress->advance(exchangeLineBytes(body.size(), reply->size()));
-            return ExitOk;
-        }
-        if (outcome == PortError || outcome == Interrupted || outcome == Noisy
-            || tries == m_opt.retries)
-            return failure(outcome, body);
-        if (!m_opt.quiet) {
-            message(QStringLiteral("%1, resending (%2 of %3)")
-                        .arg(outcome == NoReply ? QStringLiteral("no reply")
-                                                : QStringLiteral("bad checksum"))
-                        .arg(tries + 1)
-                        .arg(m_opt.retries));
-        }
-    }
+    const Outcome outcome = run(body, m_opt.timeoutMs, m_opt.retries, reply);
+    if (outcome != Reply)
+        return failure(outcome, body);
+    if (m_progress)
+        m_progress->advance(exchangeLineBytes(body.size(), reply->size()));
+    return ExitOk;
 }
 
 ExitStatus Transaction::probe(int timeoutMs, bool *answered)
@@ -88,7 +94,7 @@ ExitStatus Transaction::probe(int timeoutMs, bool *answered)
     const QByteArray body
         = buildRequestBody(proto::kOpRead, proto::kVersionAddr, nullptr, proto::kVersionSize);
     QByteArray reply;
-    const Outcome outcome = attempt(encodeFrame(body), timeoutMs, &reply);
+    const Outcome outcome = run(body, timeoutMs, 0, &reply);
     *answered = outcome == Reply;
     switch (outcome) {
     case Reply:
@@ -102,103 +108,66 @@ ExitStatus Transaction::probe(int timeoutMs, bool *answered)
     }
 }
 
-Transaction::Outcome Transaction::attempt(const QByteArray &frame, int timeoutMs, QByteArray *reply)
+Transaction::Outcome Transaction::run(const QByteArray &body, int timeoutMs, int retries,
+                                      QByteArray *reply)
 {
-    if (const Outcome o = waitUntilClean(); o != Reply)
-        return o;
-    // Whatever waits now answers nothing we are about to ask: line noise.
-    discard(m_port.readAll());
-    m_port.clear(QSerialPort::Input);
-    m_port.clearError();
-    m_parser.reset();
     if (interrupted())
         return Interrupted;
-
-    const QDeadlineTimer deadline(lineTimeMs(frame.size()) + timeoutMs);
-    trace("TX", frame);
-    const auto portError = [this] {
-        m_portError = m_port.error();
+    m_exchange.setTimeout(timeoutMs);
+    m_exchange.setRetries(retries);
+    const std::unique_ptr<ExchangeReply> r(m_exchange.send(body));
+    while (!r->isFinished()) {
+        if (interrupted())
+            return Interrupted;
+        if (m_port.isOpen() && m_port.bytesToWrite() > 0) {
+            // The reply is read once the request has left.
+            if (!m_port.waitForBytesWritten(int(m_replyDue.remainingTime()))) {
+                const QSerialPort::SerialPortError error = m_port.error();
+                m_exchange.portFailed(error == QSerialPort::NoError ? QSerialPort::TimeoutError
+                                                                    : error);
+            }
+            continue;
+        }
+        if (m_quietDue.hasExpired()) {
+            m_quietDue = QDeadlineTimer(QDeadlineTimer::Forever);
+            m_exchange.checkLine();
+            continue;
+        }
+        m_exchange.readPort();
+        if (r->isFinished())
+            break;
+        if (m_replyDue.hasExpired()) {
+            m_replyDue = QDeadlineTimer(QDeadlineTimer::Forever);
+            m_exchange.replyTimedOut();
+            continue;
+        }
+        qint64 wait = kPollMs;
+        for (const QDeadlineTimer &due : {m_replyDue, m_quietDue}) {
+            if (!due.isForever())
+                wait = qMin(wait, due.remainingTime());
+        }
+        if (m_port.waitForReadyRead(int(qMax<qint64>(0, wait))))
+            continue;
+        const QSerialPort::SerialPortError error = m_port.error();
+        if (error == QSerialPort::TimeoutError || error == QSerialPort::NoError)
+            m_port.clearError();
+        else
+            m_exchange.portFailed(error);
+    }
+    m_portFailure = r->portFailure();
+    switch (r->error()) {
+    case ExchangeReply::NoError:
+        *reply = r->payload();
+        return Reply;
+    case ExchangeReply::NoReply:
+        return NoReply;
+    case ExchangeReply::BadChecksum:
+        return BadChecksum;
+    case ExchangeReply::NoisyLine:
+        return Noisy;
+    default:
         return PortError;
-    };
-    if (m_port.write(frame) != frame.size())
-        return portError();
-    while (m_port.bytesToWrite() > 0) {
-        if (!m_port.waitForBytesWritten(int(deadline.remainingTime())))
-            return portError();
     }
-    for (;;) {
-        const QByteArray bytes = m_port.readAll();
-        for (int i = 0; i < bytes.size(); ++i) {
-            switch (m_parser.feed(quint8(bytes.at(i)))) {
-            case FrameParser::Frame:
-                *reply = m_parser.payload();
-                trace("RX", encodeFrame(*reply));
-                return Reply;
-            case FrameParser::BadChecksum: {
-                QByteArray received = encodeFrame(m_parser.payload());
-                received[received.size() - 1] = bytes.at(i);
-                trace("RX", received, " (bad checksum)");
-                m_guard.suspect(m_clock.elapsed(), timeoutMs, true);
-                discard(bytes.mid(i + 1));
-                return BadChecksum;
-            }
-            case FrameParser::NeedMore:
-                break;
-            }
-        }
-        if (deadline.hasExpired()) {
-            m_guard.suspect(m_clock.elapsed(), timeoutMs, false);
-            return NoReply;
-        }
-        Outcome outcome;
-        if (!waitForBytes(int(deadline.remainingTime()), &outcome))
-            return outcome;
-    }
-}
-
-// The reply to a failed request may still be on its way; nothing that comes meanwhile is
-// taken for anything.
-Transaction::Outcome Transaction::waitUntilClean()
-{
-    for (;;) {
-        discard(m_port.readAll());
-        const int quiet = m_guard.quietNeeded(m_clock.elapsed());
-        if (quiet == 0)
-            return Reply;
-        if (quiet == LineGuard::kNoisy) {
-            m_port.close();  // nothing more is read from it
-            return Noisy;
-        }
-        Outcome outcome;
-        if (!waitForBytes(quiet, &outcome))
-            return outcome;
-    }
-}
-
-bool Transaction::waitForBytes(int ms, Outcome *outcome)
-{
-    if (interrupted()) {
-        *outcome = Interrupted;
-        return false;
-    }
-    if (m_port.waitForReadyRead(qBound(0, ms, kPollMs)))
-        return true;
-    const QSerialPort::SerialPortError error = m_port.error();
-    if (error == QSerialPort::TimeoutError || error == QSerialPort::NoError) {
-        m_port.clearError();
-        return true;
-    }
-    m_portError = error;
-    *outcome = PortError;
-    return false;
-}
-
-void Transaction::discard(const QByteArray &bytes)
-{
-    if (bytes.isEmpty())
-        return;
-    m_guard.discard(bytes, m_clock.elapsed());
-    trace("RX", bytes, " (discarded: answers no request)");
 }
 
 // The one place where a failed request becomes a message and an exit status.
@@ -218,20 +187,18 @@ ExitStatus Transaction::failure(Outcome outcome, const QByteArray &body)
                     QStringLiteral("reply with a bad checksum from the device on %1 (%2%3)")
                         .arg(m_portName, describeRequest(body), tries));
     case Noisy:
-        return fail(ExitLink, portFailureTextEn(noisyPort(m_portName)));
+        return fail(ExitLink, portFailureTextEn(m_portFailure));
     case Interrupted:
         return fail(ExitInterrupted,
                     QStringLiteral("interrupted during the %1; nothing more was sent")
                         .arg(describeRequest(body)));
     default:
-        return portFailure(m_portError);
+        return portFailure(m_portFailure);
     }
 }
 
-ExitStatus Transaction::portFailure(QSerialPort::SerialPortError error)
+ExitStatus Transaction::portFailure(PortFailure f)
 {
-    PortFailure f = describePortFailure(m_port, error);
-    f.portName = m_portName;
 #ifndef Q_OS_WIN
     // A read or write that failed because the adapter was pulled out: its node went with it.
     if (f.kind == PortFailure::Broken && !QFileInfo::exists(portKey(m_portName)))
@@ -293,9 +260,4 @@ ExitStatus Transaction::verify(quint32 address, const QByteArray &expected,
             progress(done + count);
     }
     return ExitOk;
-}
-
-void Transaction::trace(const char *direction, const QByteArray &frame, const char *remark)
-{
-    traceFrame(m_portName, direction, frame, remark);
 }

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "cli/commands.h"
-#include "link/frame.h"
-#include "link/lineguard.h"
+#include "link/exchange.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QSerialPort>
 
 #include <functional>
@@ -44,21 +43,17 @@ public:
 private:
     enum Outcome { Reply, NoReply, BadChecksum, PortError, Interrupted, Noisy };
 
-    Outcome attempt(const QByteArray &frame, int timeoutMs, QByteArray *reply);
-    Outcome waitUntilClean();
-    // Waits up to ms for bytes; false with the outcome when the wait must end the request.
-    bool waitForBytes(int ms, Outcome *outcome);
-    void discard(const QByteArray &bytes);
+    // Drives the engine through one request from the port's blocking waits.
+    Outcome run(const QByteArray &body, int timeoutMs, int retries, QByteArray *reply);
     ExitStatus failure(Outcome outcome, const QByteArray &body);
-    ExitStatus portFailure(QSerialPort::SerialPortError error);
-    void trace(const char *direction, const QByteArray &frame, const char *remark = "");
+    ExitStatus portFailure(PortFailure failure);
 
     const CliOptions &m_opt;
     QString m_portName;
     QSerialPort m_port;
-    QSerialPort::SerialPortError m_portError = QSerialPort::NoError;
-    FrameParser m_parser;
-    LineGuard m_guard;
-    QElapsedTimer m_clock;
+    Exchange m_exchange;
+    QDeadlineTimer m_replyDue{QDeadlineTimer::Forever};
+    QDeadlineTimer m_quietDue{QDeadlineTimer::Forever};
+    PortFailure m_portFailure;
     JobProgress *m_progress = nullptr;
 };

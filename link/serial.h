@@ -1,11 +1,8 @@
 #pragma once
 
-#include "link/frame.h"
-#include "link/lineguard.h"
+#include "link/exchange.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
-#include <QList>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -44,28 +41,11 @@ private slots:
     void checkLine();
 
 private:
-    bool openPort(const QString &portName);
+    void report(ExchangeReply *reply);
     void closePort();
-    void portError(QSerialPort::SerialPortError error);
-    QString failureText(QSerialPort::SerialPortError error) const;
-    void finish();
-    void failRequest(const QString &text, bool frameSeen);
-    void endSuspicion(const QString &notice = QString());
 
     QTimer *m_replyTimer;
     QTimer *m_quietTimer;
     QSerialPort *m_port;
-    FrameParser m_parser;
-    QString m_requestedPort;
-    bool m_active = false;  // a request is out and its outcome not yet reported
-    int m_timeout = 0;
-    LineGuard m_guard;
-    QElapsedTimer m_clock;
-    struct Deferred
-    {
-        QString portName;
-        QByteArray data;
-        int timeout;
-    };
-    QList<Deferred> m_deferred;  // a request that came while the line was suspect
+    Exchange m_exchange;
 };
