@@ -60,6 +60,8 @@ public:
     // What becomes of a waiting request when the wait for a clean line is given up (the line
     // kept talking, or the port failed).
     enum LineGivenUp { WaitingGoesAhead, WaitingFails };
+    Q_ENUM(ReplyClock)
+    Q_ENUM(LineGivenUp)
     enum Timer { ReplyTimer, QuietTimer };
     using Tracer
         = std::function<void(const char *direction, const QByteArray &bytes, const char *remark)>;

@@ -4,6 +4,7 @@
 #include "firmware/image.h"
 #include "firmware/version.h"
 #include "link/frame.h"
+#include "link/lineguard.h"
 #include "link/protocol.h"
 #include "link/request.h"
 #include "params/fields.h"
@@ -48,6 +49,8 @@ private slots:
     void chunkPlan_data();
     void chunkPlan();
     void imageFiles();
+    void lineGuard_data();
+    void lineGuard();
 };
 
 void TestCodec::requestsOnTheWire_data()
@@ -227,6 +230,44 @@ void TestCodec::imageFiles()
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QCOMPARE(readFirmwareImage(fifo, &got), ImageError::NotAFile);
 #endif
+}
+
+void TestCodec::lineGuard_data()
+{
+    QTest::addColumn<bool>("frameSeen");  // the request of a 300 ms timeout ended at 0 ms
+    // "b<ms>:<hex>" bytes arrive, "?<ms>=<answer>" quiet still needed: ms or "noisy"
+    QTest::addColumn<QString>("script");
+    const auto row = [](const char *name, bool frameSeen, const char *script) {
+        QTest::newRow(name) << frameSeen << QString(script);
+    };
+    row("silence after a lost reply", false, "?0=300 ?299=1 ?300=0");
+    row("silence after a bad frame", true, "?0=200 ?199=1 ?200=0");
+    row("late reply, then its pause", false, "b100:55AA01000101 ?100=200 ?300=0");
+    row("half a frame, then quiet", false, "b100:55AA0400 ?100=200 ?299=1 ?300=0");
+    row("talking at the deadline", false, "b250:00 b290:00 ?290=10 ?300=noisy ?301=0");
+    row("talking after a bad frame", true, "b150:00 ?150=150 b300:00 ?300=noisy");
+    row("frame just before the deadline", false, "b280:55AA01000101 ?300=180 ?480=0");
+}
+
+// Driven by an explicit clock: the owner says when bytes came and asks how long to wait.
+void TestCodec::lineGuard()
+{
+    QFETCH(bool, frameSeen);
+    QFETCH(QString, script);
+    LineGuard guard;
+    guard.suspect(0, 300, frameSeen);
+    for (const QString &step : script.split(' ')) {
+        const QChar sep = step.at(0) == 'b' ? ':' : '=';
+        const qint64 at = step.mid(1).section(sep, 0, 0).toLongLong();
+        const QString arg = step.section(sep, 1);
+        if (step.at(0) == 'b') {
+            guard.discard(QByteArray::fromHex(arg.toLatin1()), at);
+            continue;
+        }
+        const int quiet = guard.quietNeeded(at);
+        QCOMPARE(quiet == LineGuard::kNoisy ? QString("noisy") : QString::number(quiet), arg);
+        QCOMPARE(guard.isSuspect(), quiet > 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCodec)

@@ -1,6 +1,7 @@
 // The serial worker on its own thread against a pseudo-terminal playing the device: every
 // request ends in exactly one outcome, however the line behaves. The frame parser is also
 // checked against a model of its rules by its fuzz target.
+#include "link/exchange.h"
 #include "link/porterror.h"
 #include "link/protocol.h"
 #include "link/request.h"
@@ -11,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
+
+#include <memory>
 
 #include <grp.h>
 #include <pwd.h>
@@ -92,6 +96,39 @@ signals:
     void send(QString portName, QByteArray data, int timeout);
     void usePort(QString portName);
 };
+
+// The engine alone, driven from this thread's event loop the way Serial drives it.
+class Engine
+{
+public:
+    explicit Engine(const QString &portName)
+    {
+        exchange.setPortName(portName);
+        exchange.setTimeout(kTimeout);
+        QObject::connect(&port, &QSerialPort::readyRead, &exchange, &Exchange::readPort);
+        QObject::connect(&reply, &QTimer::timeout, &exchange, &Exchange::replyTimedOut);
+        QObject::connect(&quiet, &QTimer::timeout, &exchange, &Exchange::checkLine);
+        QObject::connect(&exchange, &Exchange::timerWanted, [this](Exchange::Timer t, int ms) {
+            QTimer &timer = t == Exchange::ReplyTimer ? reply : quiet;
+            ms < 0 ? timer.stop() : timer.start(ms);
+        });
+        reply.setSingleShot(true);
+        quiet.setSingleShot(true);
+    }
+    // "data:<hex>", or the error's number.
+    static QString outcome(const ExchangeReply *r)
+    {
+        if (!r->isFinished())
+            return QStringLiteral("pending");
+        return r->error() == ExchangeReply::NoError ? "data:" + r->payload().toHex()
+                                                    : QString::number(r->error());
+    }
+
+    QSerialPort port;
+    Exchange exchange{&port};
+    QTimer reply;
+    QTimer quiet;
+};
 }  // namespace
 
 class TestSerial : public QObject
@@ -106,6 +143,10 @@ private slots:
     void portFailuresNameThePort();
     void lateReplyIsWaitedOut_data();
     void lateReplyIsWaitedOut();
+    void replyClock_data();
+    void replyClock();
+    void lineGivenUp_data();
+    void lineGivenUp();
 
 private:
     PtyDevice *m_dev = nullptr;
@@ -261,6 +302,62 @@ void TestSerial::lateReplyIsWaitedOut()
     QVERIFY(t.elapsed() >= quietMs - 30 && t.elapsed() < quietMs + 150);
     m_dev->write(hex("55AA01000202"));
     QTRY_COMPARE(m_link->events, (QStringList{noReply, "data:02"}));
+}
+
+void TestSerial::replyClock_data()
+{
+    QTest::addColumn<Exchange::ReplyClock>("clock");
+    QTest::addColumn<QString>("outcome");  // a reply to a 1032-byte write, 600 ms after it
+    QTest::newRow("at the write call")
+        << Exchange::FromWriteCall << QString::number(ExchangeReply::NoReply);
+    // The frame takes 1081 ms at 9600 baud: the reply is still in time.
+    QTest::newRow("once the bytes have left") << Exchange::FromBytesSent << "data:01";
+}
+
+void TestSerial::replyClock()
+{
+    QFETCH(Exchange::ReplyClock, clock);
+    QFETCH(QString, outcome);
+    Engine e(m_dev->path());
+    e.exchange.setReplyClock(clock);
+    const QByteArray body
+        = buildRequestBody(3, 0x08002400, QByteArray(1024, 'x').constData(), 1024);
+    std::unique_ptr<ExchangeReply> r(e.exchange.send(body));
+    QCOMPARE(m_dev->waitForBytes(body.size() + 5).size(), body.size() + 5);
+    QTest::qWait(600);
+    m_dev->write(hex("55AA01000101"));
+    QTRY_COMPARE(Engine::outcome(r.get()), outcome);
+}
+
+void TestSerial::lineGivenUp_data()
+{
+    QTest::addColumn<Exchange::LineGivenUp>("rule");
+    QTest::addColumn<QString>("outcome");  // of the request that waited for the noisy line
+    QTest::newRow("goes ahead") << Exchange::WaitingGoesAhead << "data:02";
+    QTest::newRow("fails") << Exchange::WaitingFails << QString::number(ExchangeReply::NoisyLine);
+}
+
+// A request times out, the next one waits, and the line chatters past the reply timeout.
+void TestSerial::lineGivenUp()
+{
+    QFETCH(Exchange::LineGivenUp, rule);
+    QFETCH(QString, outcome);
+    Engine e(m_dev->path());
+    e.exchange.setLineGivenUp(rule);
+    std::unique_ptr<ExchangeReply> first(e.exchange.send(kVersionBody));
+    QCOMPARE(m_dev->waitForBytes(kVersionFrame.size()), kVersionFrame);
+    m_dev->consume();
+    QTRY_COMPARE(Engine::outcome(first.get()), QString::number(ExchangeReply::NoReply));
+    std::unique_ptr<ExchangeReply> waiting(e.exchange.send(kVersionBody));
+    QTimer chatter;
+    QObject::connect(&chatter, &QTimer::timeout, [&] { m_dev->write(hex("00")); });
+    chatter.start(20);
+    QObject::connect(&e.exchange, &Exchange::noisyLine, &chatter, &QTimer::stop);
+    QTRY_VERIFY(!chatter.isActive());
+    QCOMPARE(m_dev->waitForBytes(kVersionFrame.size(), 100).startsWith(kVersionFrame),
+             rule == Exchange::WaitingGoesAhead);
+    m_dev->write(hex("55AA01000202"));
+    QTRY_COMPARE(Engine::outcome(waiting.get()), outcome);
 }
 
 QTEST_GUILESS_MAIN(TestSerial)
