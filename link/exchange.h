@@ -69,14 +69,10 @@ public:
     // The port stays the owner's; it is used only through this object while it lives.
     explicit Exchange(QSerialPort *port, QObject *parent = nullptr);
 
-    int timeout() const { return m_timeoutMs; }
     void setTimeout(int ms) { m_timeoutMs = ms; }
     // Sends more after a lost or garbled reply; a port failure is never retried.
-    int retries() const { return m_retries; }
     void setRetries(int n) { m_retries = n; }
-    ReplyClock replyClock() const { return m_replyClock; }
     void setReplyClock(ReplyClock clock) { m_replyClock = clock; }
-    LineGivenUp lineGivenUp() const { return m_lineGivenUp; }
     void setLineGivenUp(LineGivenUp rule) { m_lineGivenUp = rule; }
     // Closed between requests, opened again by the next one under portName().
     void setClosePortWhenIdle(bool close) { m_closeWhenIdle = close; }
