@@ -4,6 +4,8 @@
 #include "tests/support/harness.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTest>
@@ -124,6 +126,13 @@ void TestFirmware::uploadEndings()
     QVERIFY(h.run("actionFirmwareVer", 1, 1500));
     QVERIFY(
         h.answerer().texts().last().contains(fault == "line gone" ? "\nПорт: " + port : "1.05"));
+    // Until an upload completes, leaving asks first; "Нет" keeps the window.
+    h.answerer().queueAnswer(QStringLiteral("Нет"));
+    QCloseEvent close;
+    QApplication::sendEvent(&h.window(), &close);
+    QCOMPARE(close.isAccepted(), fault.isEmpty());
+    QCOMPARE(h.answerer().texts().last().startsWith(QStringLiteral("Прошивка записана не")),
+             !fault.isEmpty());
 }
 
 QTEST_MAIN(TestFirmware)

@@ -96,12 +96,16 @@ void TestWindow::startValuesAndDialogs()
     ModalAnswerer answerer;
     w.showCritical(QStringLiteral("плохо"));
     w.showInformation(QStringLiteral("хорошо"));
-    for (const QString answer : {"Да", "Нет", ""}) {  // nothing queued: Escape
-        if (!answer.isEmpty())
+    // A question but the one about leaving: Enter means "Да", Escape (nothing queued) "Нет".
+    for (const QString answer : {"Да", "Нет", "", "Enter"}) {
+        if (answer == "Enter")
+            answerer.queueKey(Qt::Key_Return);
+        else if (!answer.isEmpty())
             answerer.queueAnswer(answer);
-        QCOMPARE(w.askConfirmation(kAppTitle, QStringLiteral("?")), answer == "Да");
+        QCOMPARE(w.askConfirmation(kAppTitle, QStringLiteral("?")),
+                 answer == "Да" || answer == "Enter");
     }
-    QCOMPARE(answerer.boxes().size(), 5);
+    QCOMPARE(answerer.boxes().size(), 6);
     QCOMPARE(answerer.boxes()[0].icon, QMessageBox::Critical);
     QCOMPARE(answerer.boxes()[1].icon, QMessageBox::Information);
     QCOMPARE(answerer.boxes()[4].icon, QMessageBox::Question);

@@ -12,8 +12,8 @@
 // Answers the program's modal dialogs the way a user would, by watching
 // QApplication::activeModalWidget(). Every box must be titled with the program's name. Message
 // boxes with one button are acknowledged; questions
-// take the next queued answer (Escape when none is queued); file dialogs take the next queued
-// file name (an empty name cancels them).
+// take the next queued answer, a button or a key (Escape when none is queued); file dialogs take
+// the next queued file name (an empty name cancels them).
 class ModalAnswerer : public QObject
 {
     Q_OBJECT
@@ -27,7 +27,9 @@ public:
 
     explicit ModalAnswerer(QObject *parent = nullptr);
 
-    void queueAnswer(const QString &buttonText) { m_answers.enqueue(buttonText); }
+    void queueAnswer(const QString &buttonText) { m_answers.enqueue({buttonText, Qt::Key_Escape}); }
+    // Pressed where the keyboard focus is, as the user would answer with the keyboard.
+    void queueKey(Qt::Key key) { m_answers.enqueue({QString(), key}); }
     void queueFileName(const QString &path) { m_fileNames.enqueue(path); }
     // Leaves each message box up for a while before answering, as a reading user would.
     void holdBoxes(int ms) { m_holdMs = ms; }
@@ -49,7 +51,12 @@ private:
     QPointer<QWidget> m_pending;
     QElapsedTimer m_shown;
     int m_holdMs = 0;
-    QQueue<QString> m_answers;
+    struct Answer
+    {
+        QString button;
+        int key;
+    };
+    QQueue<Answer> m_answers;
     QQueue<QString> m_fileNames;
     QList<Seen> m_boxes;
     int m_fileDialogs = 0;
