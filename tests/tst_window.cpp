@@ -96,11 +96,9 @@ void TestWindow::startValuesAndDialogs()
     ModalAnswerer answerer;
     w.showCritical(QStringLiteral("плохо"));
     w.showInformation(QStringLiteral("хорошо"));
-    // A question but the one about leaving: Enter means "Да", Escape (nothing queued) "Нет".
+    // Enter means "Да" (but in the questions about leaving), Escape (nothing queued) "Нет".
     for (const QString answer : {"Да", "Нет", "", "Enter"}) {
-        if (answer == "Enter")
-            answerer.queueKey(Qt::Key_Return);
-        else if (!answer.isEmpty())
+        if (!answer.isEmpty())
             answerer.queueAnswer(answer);
         QCOMPARE(w.askConfirmation(kAppTitle, QStringLiteral("?")),
                  answer == "Да" || answer == "Enter");

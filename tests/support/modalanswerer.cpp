@@ -81,16 +81,15 @@ void ModalAnswerer::poll()
         m_boxes.append({box->text(), box->icon(), focused});
         const QList<QAbstractButton *> buttons = box->buttons();
         QAbstractButton *press = buttons.size() == 1 ? buttons.first() : nullptr;
-        Answer answer{QString(), Qt::Key_Escape};
-        if (!press && !m_answers.isEmpty())
-            answer = m_answers.dequeue();
+        const QString wanted = press || m_answers.isEmpty() ? QString() : m_answers.dequeue();
         for (QAbstractButton *b : buttons)
-            if (!press && b->text() == answer.button)
+            if (b->text() == wanted)
                 press = b;
         if (press)
             press->click();
         else
-            QTest::keyClick(focused ? focus : box, Qt::Key(answer.key));
+            QTest::keyClick(focused ? focus : box,
+                            wanted == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Escape);
         emit answered();
         return;
     }

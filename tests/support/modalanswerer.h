@@ -12,8 +12,9 @@
 // Answers the program's modal dialogs the way a user would, by watching
 // QApplication::activeModalWidget(). Every box must be titled with the program's name. Message
 // boxes with one button are acknowledged; questions
-// take the next queued answer, a button or a key (Escape when none is queued); file dialogs take
-// the next queued file name (an empty name cancels them).
+// take the next queued answer: a button's text, or a key pressed where the focus is ("Enter";
+// Escape for anything else, and when none is queued); file dialogs take the next queued
+// file name (an empty name cancels them).
 class ModalAnswerer : public QObject
 {
     Q_OBJECT
@@ -27,9 +28,7 @@ public:
 
     explicit ModalAnswerer(QObject *parent = nullptr);
 
-    void queueAnswer(const QString &buttonText) { m_answers.enqueue({buttonText, Qt::Key_Escape}); }
-    // Pressed where the keyboard focus is, as the user would answer with the keyboard.
-    void queueKey(Qt::Key key) { m_answers.enqueue({QString(), key}); }
+    void queueAnswer(const QString &buttonText) { m_answers.enqueue(buttonText); }
     void queueFileName(const QString &path) { m_fileNames.enqueue(path); }
     // Leaves each message box up for a while before answering, as a reading user would.
     void holdBoxes(int ms) { m_holdMs = ms; }
@@ -51,12 +50,7 @@ private:
     QPointer<QWidget> m_pending;
     QElapsedTimer m_shown;
     int m_holdMs = 0;
-    struct Answer
-    {
-        QString button;
-        int key;
-    };
-    QQueue<Answer> m_answers;
+    QQueue<QString> m_answers;
     QQueue<QString> m_fileNames;
     QList<Seen> m_boxes;
     int m_fileDialogs = 0;
