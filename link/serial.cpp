@@ -113,7 +113,9 @@ void Serial::getData()
 void Serial::timeoutHandle()
 {
     // Named, so that a request that went to the wrong port shows where it went.
-    failRequest(QStringLiteral("Устройство не отвечает!\nПорт: ") + m_requestedPort, false);
+    failRequest(QStringLiteral("Устройство не отвечает!\nПорт: ") + m_requestedPort
+                    + QStringLiteral("\nПроверьте питание устройства, кабель и выбор порта."),
+                false);
 }
 
 void Serial::failRequest(const QString &text, bool frameSeen)
