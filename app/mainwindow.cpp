@@ -138,11 +138,20 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if ((hasUnsavedChanges(sysParFields()) || hasUnsavedChanges(hardwParFields()))
-        && !askConfirmation(QLatin1String(kAppTitle),
-                            QStringLiteral("Данные не сохранены!!!\nВыйти без сохранения?"))) {
-        event->ignore();
-        return;
+    // One question for all that leaving would lose; Enter and Escape keep the window.
+    const bool unsaved = hasUnsavedChanges(sysParFields()) || hasUnsavedChanges(hardwParFields());
+    QStringList lines;
+    if (unsaved)
+        lines << QStringLiteral("Данные не сохранены!!!");
+    if (m_firmwareIncomplete)
+        lines << QStringLiteral("Прошивка записана не полностью: устройство может не запуститься.");
+    if (!lines.isEmpty()) {
+        lines << (unsaved ? QStringLiteral("Выйти без сохранения?") : QStringLiteral("Выйти?"));
+        if (!askConfirmation(QLatin1String(kAppTitle), lines.join(QLatin1Char('\n')),
+                             QMessageBox::NoRole)) {
+            event->ignore();
+            return;
+        }
     }
     event->accept();
 }
@@ -157,11 +166,13 @@ void MainWindow::showInformation(const QString &text)
     showBox(QMessageBox::Information, text);
 }
 
-bool MainWindow::askConfirmation(const QString &title, const QString &text)
+bool MainWindow::askConfirmation(const QString &title, const QString &text,
+                                 QMessageBox::ButtonRole defaultRole)
 {
     QMessageBox box(this);
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(defaultRole == QMessageBox::NoRole ? no : yes);
     execBox(box, QMessageBox::Question, title, text);
     showQueuedBoxes();
     return box.clickedButton() == yes;

@@ -42,7 +42,9 @@ public:
 
     void showCritical(const QString &text);
     void showInformation(const QString &text);
-    bool askConfirmation(const QString &title, const QString &text);
+    // Enter picks "Да" unless a question about leaving makes "Нет" the default.
+    bool askConfirmation(const QString &title, const QString &text,
+                         QMessageBox::ButtonRole defaultRole = QMessageBox::YesRole);
 
     // Command layer
     void sendRequest(int operation, quint32 address, const char *data, quint16 count);
@@ -158,6 +160,7 @@ private:
     QStringList m_coordHeaderLabels;
     int m_pendingOperation = PendingNone;
     bool m_firmwareUpload = false;
+    bool m_firmwareIncomplete = false;  // an upload began and none has completed since
     QByteArray m_requestBuffer;
     QStringList m_sysSaved;  // the unsaved-changes flag of each block is their difference
     QStringList m_hardwSaved;

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QStandardPaths>
@@ -23,6 +24,21 @@ const char kInstalledMark[] = "/Uninstall.exe";
 #else
 const char kInstalledMark[] = "/../share/applications/org.velmor4.Util.desktop";
 #endif
+
+bool isInstalled(const QString &appDir)
+{
+    if (QFileInfo::exists(appDir + QLatin1String(kInstalledMark)))
+        return true;
+#ifdef Q_OS_WIN
+    // The MSI leaves no uninstaller beside the programs, and no portable copy lives in
+    // Program Files.
+    const QString programFiles
+        = QDir::fromNativeSeparators(qEnvironmentVariable("ProgramFiles")) + QLatin1Char('/');
+    return programFiles.size() > 1 && appDir.startsWith(programFiles, Qt::CaseInsensitive);
+#else
+    return false;
+#endif
+}
 
 // Enumerating the system's ports is by far the dearest part of an idle tick, so on systems
 // with a device directory it runs only when that directory changed, for a short while after
@@ -67,7 +83,7 @@ QString PortList::iniPath()
     const QString appDir = g_appDir.isEmpty() ? QCoreApplication::applicationDirPath() : g_appDir;
     // QSettings replaces the file through a new one, so the folder must take a new file.
     QTemporaryFile probe(appDir + QStringLiteral("/velmor4_util.XXXXXX"));
-    if (!QFileInfo::exists(appDir + QLatin1String(kInstalledMark)) && probe.open())
+    if (!isInstalled(appDir) && probe.open())
         return appDir + QLatin1String(kIniName);
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
         + QLatin1String(kIniName);

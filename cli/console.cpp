@@ -88,8 +88,19 @@ QString fitted(const QString &line, int columns)
 
 // Text for a stream: UTF-8, or on a Windows console its own Unicode call, so that "…" and
 // Cyrillic show as themselves whatever the code page.
+// Standard output as it is: "read > file" must give the same bytes as "read file", and the
+// summary the same lines, not CR LF ones.
+void keepStdoutBinary()
+{
+#ifdef Q_OS_WIN
+    static const int binary = _setmode(_fileno(stdout), _O_BINARY);
+    Q_UNUSED(binary)
+#endif
+}
+
 void put(FILE *stream, const QString &text)
 {
+    keepStdoutBinary();
 #ifdef Q_OS_WIN
     const HANDLE h = GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     DWORD mode = 0;
@@ -137,12 +148,8 @@ void redraw()
 
 void writeOut(const QByteArray &data)
 {
+    keepStdoutBinary();
     QMutexLocker lock(&g_lock);
-#ifdef Q_OS_WIN
-    // Data as it is: "read > file" must give the same bytes as "read file", not CR LF lines.
-    static const int binary = _setmode(_fileno(stdout), _O_BINARY);
-    Q_UNUSED(binary)
-#endif
     std::fwrite(data.constData(), 1, size_t(data.size()), g_data);
     std::fflush(g_data);
 }

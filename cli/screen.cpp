@@ -33,7 +33,8 @@ QString fitLine(const QString &text, int columns)
     const QVector<uint> points = line.toUcs4();
     if (columns <= 0 || points.size() <= columns)
         return line;
-    return QString::fromUcs4(points.constData(), columns - 1) + kEllipsis;
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(points.constData()), columns - 1)
+        + kEllipsis;
 }
 
 QStringList wrapText(const QString &text, int columns, int indent)

@@ -1,4 +1,4 @@
-# The Windows artefacts: a portable zip and an NSIS installer of one folder holding both
+# The Windows artefacts: a portable zip, an NSIS installer and an MSI of one folder holding both
 # programs, the Qt libraries and plugins they load, Qt's Russian translation, the MinGW runtime
 # and the licence texts. Included from install.cmake on Windows.
 set(VELMOR4_PACKAGE_NAME velmor4-util-${PROJECT_VERSION}-win64)
@@ -85,6 +85,18 @@ file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
      "    set(CPACK_PACKAGE_FILE_NAME \"${VELMOR4_PACKAGE_NAME}-setup\")\n"
      "endif()\n")
 set(CPACK_STRIP_FILES ON)
+# Windows Installer knows every version of the MSI by this code, and the setup looks for the
+# MSI by it: never change it.
+set(CPACK_VELMOR4_MSI_UPGRADE_CODE 4CC6DF35-143F-41DE-94AF-980142FBA7A5)
+set(CPACK_VELMOR4_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+# Signing, when a certificate is given, and the MSI: on the staged files, after CPack has
+# stripped the programs (cmake/windows-package.cmake).
+if(CMAKE_VERSION VERSION_LESS 3.19)
+    message(WARNING "CMake ${CMAKE_VERSION} makes no MSI and signs nothing: that needs 3.19")
+else()
+    set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/windows-package.cmake)
+    set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/windows-package.cmake)
+endif()
 # Our own installer script: for all users when run as administrator, else for the user alone,
 # without administrator rights (cmake/nsis/NSIS.template.in).
 list(APPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake/nsis)

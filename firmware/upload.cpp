@@ -134,6 +134,7 @@ bool MainWindow::progressWasCanceled()
 void MainWindow::startFirmwareUpload()
 {
     m_firmwareUpload = true;
+    m_firmwareIncomplete = true;
     m_pendingOperation = PendingChunk;
     m_bytesSent = 0;
     m_uploadClock.start();
@@ -191,6 +192,7 @@ void MainWindow::handleChunkReply(const QByteArray &data)
     }
     m_bytesSent += proto::kChunkSize;
     if (m_bytesSent >= m_imageSize) {
+        m_firmwareIncomplete = false;
         endUpload();
         showInformation(QStringLiteral("Прошивка успешно обновлена"));
         return;

@@ -71,7 +71,7 @@ void Serial::report(ExchangeReply *reply)
         emit dataReady(reply->payload());
         break;
     case ExchangeReply::NoReply:
-        emit errorMsg(QStringLiteral("Устройство не отвечает!") + port);
+        emit errorMsg(noReplyText());
         break;
     case ExchangeReply::BadChecksum:
         emit errorMsg(QStringLiteral("Ошибка чтения данных!") + port);
@@ -84,6 +84,14 @@ void Serial::report(ExchangeReply *reply)
         break;
     }
     reply->deleteLater();
+}
+
+// Named, so that a request that went to the wrong port shows where it went; then what to check
+// first.
+QString Serial::noReplyText() const
+{
+    return QStringLiteral("Устройство не отвечает!\nПорт: ") + m_exchange.portName()
+        + QStringLiteral("\nПроверьте питание устройства, кабель и выбор порта.");
 }
 
 void Serial::clear()
@@ -108,7 +116,12 @@ void Serial::getData()
 
 void Serial::timeoutHandle()
 {
-    m_exchange.replyTimedOut();
+    if (m_exchange.isAwaitingReply()) {
+        m_exchange.replyTimedOut();
+        return;
+    }
+    // Called with no reply awaited, it still says what it always has.
+    emit errorMsg(noReplyText());
 }
 
 void Serial::checkLine()

@@ -42,6 +42,7 @@ private slots:
 
 private:
     void report(ExchangeReply *reply);
+    QString noReplyText() const;
     void closePort();
 
     QTimer *m_replyTimer;

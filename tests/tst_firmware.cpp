@@ -124,6 +124,10 @@ void TestFirmware::uploadEndings()
     QVERIFY(h.run("actionFirmwareVer", 1, 1500));
     QVERIFY(
         h.answerer().texts().last().contains(fault == "line gone" ? "\nПорт: " + port : "1.05"));
+    // Until an upload completes, leaving asks first; "Нет" keeps the window.
+    h.answerer().queueAnswer(QStringLiteral("Нет"));
+    QCOMPARE(h.window().close(), fault.isEmpty());
+    QCOMPARE(h.answerer().texts().last().startsWith("Прошивка записана не"), !fault.isEmpty());
 }
 
 QTEST_MAIN(TestFirmware)

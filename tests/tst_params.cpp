@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,7 +24,7 @@ private slots:
     void repliesToReadsAndWrites_data();
     void repliesToReadsAndWrites();
     void settingsFiles();
-    void unsavedEditsAreAskedAbout();
+    void leavingAsksFirst();
 };
 
 void TestParams::readEditWriteBack()
@@ -175,45 +176,61 @@ void TestParams::settingsFiles()
     QCOMPARE(h.answerer().fileDialogs(), dialogs);
 }
 
-// Edits that neither the device nor a file holds are asked about before the window closes, by
-// its title bar or by "Выход"; "Нет" keeps it open.
-void TestParams::unsavedEditsAreAskedAbout()
+// Closing the window, by its title bar or by "Выход", asks first while edits are neither in the
+// device nor in a file, or while the device may hold an incomplete firmware: one question for
+// both. "Нет", Enter and Escape keep the window open.
+void TestParams::leavingAsksFirst()
 {
     WindowHarness h;
     QVERIFY(h.start());
     h.sim().setMemory(proto::kHardwParAddr, kSampleHardw);
-    const QString question = QStringLiteral("Данные не сохранены!!!\nВыйти без сохранения?");
+    const QString unsaved = QStringLiteral("Данные не сохранены!!!\n");
+    const QString firmware
+        = QStringLiteral("Прошивка записана не полностью: устройство может не запуститься.\n");
+    const QMap<char, QString> questions{{'u', unsaved + "Выйти без сохранения?"},
+                                        {'f', firmware + "Выйти?"},
+                                        {'b', unsaved + firmware + "Выйти без сохранения?"}};
     const struct
     {
-        const char *step;  // an edit "field=text", an action or the button
-        bool asks;         // when the window is closed next
-    } steps[]
-        = {{"factoryBtn", false},  {"uLineShortEdit=333", true}, {"uLineShortEdit=200", false},
-           {"3,1=5", true},        {"actionSysParRead", false},  {"actionHardwRead", false},
-           {"factoryBtn", true},   {"actionSysParWrite", true},  {"actionHardwWrite", false},
-           {"comUsedEdit=3", true}};
+        const char *step;  // an edit "field=text", an action, the button or an upload
+        char asks;         // when the window is closed next: the question's key, or nothing
+    } steps[] = {{"factoryBtn", 0},      {"uLineShortEdit=333", 'u'}, {"uLineShortEdit=200", 0},
+                 {"3,1=5", 'u'},         {"actionSysParRead", 0},     {"actionHardwRead", 0},
+                 {"factoryBtn", 'u'},    {"actionSysParWrite", 'u'},  {"actionHardwWrite", 0},
+                 {"comUsedEdit=3", 'u'}, {"upload refused", 'b'},     {"comUsedEdit=1", 'f'},
+                 {"upload", 0},          {"upload refused", 'f'}};
+    int asked = 0;
     for (const auto &s : steps) {
         const QString step = QLatin1String(s.step);
         const bool write = step.endsWith("Write");
         if (write)
             h.answerer().queueAnswer(QStringLiteral("Да"));
-        if (step == "factoryBtn")
+        if (step == "factoryBtn") {
             h.window().findChild<QPushButton *>(step)->click();
-        else if (step.startsWith("action"))
+        } else if (step.startsWith("upload")) {
+            int writes = 0;
+            for (const Request &r : h.sim().requests())
+                writes += r.operation == proto::kOpWrite;
+            h.sim().options().refuseWrite = step == "upload refused" ? writes + 1 : 0;
+            QVERIFY(h.upload(testImage(proto::kChunkSize)));
+        } else if (step.startsWith("action")) {
             QVERIFY(h.run(s.step, write ? 2 : 0));
-        else
+        } else {
             h.setField(step);
+        }
         QTRY_VERIFY(h.window().findChild<QAction *>("actionSysParRead")->isEnabled());
-        const int asked = h.answerer().texts().count(question);
+        const int boxes = h.answerer().boxes().size();
         if (s.asks)
-            h.answerer().queueAnswer(QStringLiteral("Нет"));
+            h.answerer().queueAnswer(QStringList{"Нет", "Enter", "Escape"}[asked++ % 3]);
         QCloseEvent close;
         QApplication::sendEvent(&h.window(), &close);
-        QVERIFY2(close.isAccepted() != s.asks, s.step);
-        QCOMPARE(h.answerer().texts().count(question), asked + int(s.asks));
+        QVERIFY2(close.isAccepted() != bool(s.asks), s.step);
+        QCOMPARE(h.answerer().boxes().size(), boxes + int(bool(s.asks)));
+        QVERIFY2(!s.asks || h.answerer().texts().last() == questions[s.asks], s.step);
     }
     h.answerer().queueAnswer(QStringLiteral("Да"));
     h.trigger("actionFileQuit");
+    QCOMPARE(h.answerer().texts().last(), questions['f']);
     QVERIFY(!h.window().isVisible());
 }
 

@@ -31,7 +31,8 @@ QByteArray hex(const char *text)
 const QByteArray kVersionBody = hex("0400200008040000");
 const QByteArray kVersionFrame = hex("55AA0800040020000804000030");
 const QByteArray kVersionReply = hex("55AA0400006505016B");
-const QString kNoReply = QStringLiteral("error:Устройство не отвечает!\nПорт: %port");
+const QString kNoReply = QStringLiteral("error:Устройство не отвечает!\nПорт: %port\nПроверьте "
+                                        "питание устройства, кабель и выбор порта.");
 const QString kBadSum = QStringLiteral("error:Ошибка чтения данных!\nПорт: %port");
 constexpr int kTimeout = 300;
 

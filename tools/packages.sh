@@ -32,6 +32,8 @@ qt_packages() {
     esac
 }
 # Cross-building for Windows and testing under Wine: the compilers, Wine, the installer
-# builder, the zip, Qt's translations for the portable zip, and what apt-get source needs.
-WINDOWS_PACKAGES=(cmake make g++ g++-mingw-w64-x86-64-posix wine wine64 nsis zip xz-utils perl
-                  python3 dpkg-dev qttranslations5-l10n "${BUILD_PACKAGES[@]}")
+# builder, the zip, the MSI builder (wixl) and its table tools, Authenticode signing, Qt's
+# translations for the portable zip, and what apt-get source needs.
+WINDOWS_PACKAGES=(cmake make g++ g++-mingw-w64-x86-64-posix wine wine64 nsis zip wixl msitools
+                  osslsigncode openssl xz-utils perl python3 dpkg-dev qttranslations5-l10n
+                  "${BUILD_PACKAGES[@]}")

@@ -77,19 +77,19 @@ void ModalAnswerer::poll()
             qFatal("a box too narrow for its title and a title bar's buttons: \"%s\"",
                    qPrintable(box->text()));
         QWidget *focus = QApplication::focusWidget();
-        m_boxes.append({box->text(), box->icon(), focus && box->isAncestorOf(focus)});
+        const bool focused = focus && box->isAncestorOf(focus);
+        m_boxes.append({box->text(), box->icon(), focused});
         const QList<QAbstractButton *> buttons = box->buttons();
         QAbstractButton *press = buttons.size() == 1 ? buttons.first() : nullptr;
-        if (!press && !m_answers.isEmpty()) {
-            const QString wanted = m_answers.dequeue();
-            for (QAbstractButton *b : buttons)
-                if (b->text() == wanted)
-                    press = b;
-        }
+        const QString wanted = press || m_answers.isEmpty() ? QString() : m_answers.dequeue();
+        for (QAbstractButton *b : buttons)
+            if (b->text() == wanted)
+                press = b;
         if (press)
             press->click();
         else
-            QTest::keyClick(box, Qt::Key_Escape);
+            QTest::keyClick(focused ? focus : box,
+                            wanted == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Escape);
         emit answered();
         return;
     }

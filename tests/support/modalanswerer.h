@@ -12,7 +12,8 @@
 // Answers the program's modal dialogs the way a user would, by watching
 // QApplication::activeModalWidget(). Every box must be titled with the program's name. Message
 // boxes with one button are acknowledged; questions
-// take the next queued answer (Escape when none is queued); file dialogs take the next queued
+// take the next queued answer: a button's text, or a key pressed where the focus is ("Enter";
+// Escape for anything else, and when none is queued); file dialogs take the next queued
 // file name (an empty name cancels them).
 class ModalAnswerer : public QObject
 {

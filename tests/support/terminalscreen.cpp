@@ -81,7 +81,8 @@ QStringList TerminalScreen::rows() const
 {
     QStringList out;
     for (const QVector<uint> &row : m_rows) {
-        QString text = QString::fromUcs4(row.constData(), row.size());
+        QString text
+            = QString::fromUcs4(reinterpret_cast<const char32_t *>(row.constData()), row.size());
         while (text.endsWith(QLatin1Char(' ')))
             text.chop(1);
         out << text;
