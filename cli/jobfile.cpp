@@ -41,12 +41,12 @@ QString fileSha256(const QString &fileName, QString *why)
     return QString::fromLatin1(hash.result().toHex());
 }
 
-ExitStatus checkFile(const JobSpec &spec, const QString &role, const QString &fileName,
+ExitStatus checkFile(const ReleasedJob &released, const QString &role, const QString &fileName,
                      const QString &expected, const QString &actual, const QString &why)
 {
     if (actual == expected)
         return ExitOk;
-    const QString job = QDir::toNativeSeparators(spec.path);
+    const QString job = QDir::toNativeSeparators(released.path);
     const QString file = QDir::toNativeSeparators(fileName);
     if (actual.isEmpty()) {
         return fail(ExitUsage,
@@ -138,7 +138,7 @@ ExitStatus newJobFile(const CliOptions &opt, const QStringList &args)
     return ExitOk;
 }
 
-ExitStatus readJobFile(const QString &fileName, JobSpec *spec)
+ExitStatus readJobFile(const QString &fileName, ReleasedJob *released)
 {
     const QFileInfo info(fileName);
     QFile file(fileName);
@@ -151,8 +151,8 @@ ExitStatus readJobFile(const QString &fileName, JobSpec *spec)
     if (file.size() > kJobFileLimit)
         return fail(ExitUsage, QStringLiteral("%1 is too large for a job file").arg(fileName));
     QByteArray content = file.readAll();
-    spec->path = info.absoluteFilePath();
-    spec->sha256 = QString::fromLatin1(
+    released->path = info.absoluteFilePath();
+    released->sha256 = QString::fromLatin1(
         QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
     if (content.startsWith("\xEF\xBB\xBF"))
         content.remove(0, 3);  // as some Windows editors save it
@@ -201,67 +201,70 @@ ExitStatus readJobFile(const QString &fileName, JobSpec *spec)
                         QStringLiteral("%1 wants %2 and %3 together").arg(fileName, role, hashKey));
         }
     }
-    spec->name = values.value(QStringLiteral("name"));
-    spec->line = values.value(QStringLiteral("line"));
-    spec->expectVersion = values.value(QStringLiteral("expect_version"));
-    spec->settingsSha256 = values.value(QStringLiteral("settings_sha256"));
-    spec->firmwareSha256 = values.value(QStringLiteral("firmware_sha256"));
+    released->name = values.value(QStringLiteral("name"));
+    released->line = values.value(QStringLiteral("line"));
+    released->expectVersion = values.value(QStringLiteral("expect_version"));
+    released->settingsSha256 = values.value(QStringLiteral("settings_sha256"));
+    released->firmwareSha256 = values.value(QStringLiteral("firmware_sha256"));
     const QDir folder = info.absoluteDir();
-    for (QString *path : {&spec->settings, &spec->firmware}) {
-        const QString given = values.value(path == &spec->settings ? QStringLiteral("settings")
-                                                                   : QStringLiteral("firmware"));
+    for (QString *path : {&released->settings, &released->firmware}) {
+        const QString given = values.value(
+            path == &released->settings ? QStringLiteral("settings") : QStringLiteral("firmware"));
         if (!given.isEmpty())
             *path = QDir::cleanPath(folder.absoluteFilePath(given));
     }
-    if (spec->settings.isEmpty() && spec->firmware.isEmpty() && spec->expectVersion.isEmpty()) {
+    if (released->settings.isEmpty() && released->firmware.isEmpty()
+        && released->expectVersion.isEmpty()) {
         return fail(ExitUsage,
                     QStringLiteral("the job %1 names no settings, no firmware and no version")
                         .arg(fileName));
     }
-    if (!spec->expectVersion.isEmpty() && !isVersionText(spec->expectVersion)) {
+    if (!released->expectVersion.isEmpty() && !isVersionText(released->expectVersion)) {
         return fail(ExitUsage,
                     QStringLiteral("the job %1 wants version %2, which no device reports (1.05 "
                                    "is the form)")
-                        .arg(fileName, spec->expectVersion));
+                        .arg(fileName, released->expectVersion));
     }
     QString why;
-    if (!spec->settings.isEmpty()) {
-        const QString actual = fileSha256(spec->settings, &why);
-        if (const ExitStatus s = checkFile(*spec, QStringLiteral("settings"), spec->settings,
-                                           spec->settingsSha256, actual, why))
+    if (!released->settings.isEmpty()) {
+        const QString actual = fileSha256(released->settings, &why);
+        if (const ExitStatus s
+            = checkFile(*released, QStringLiteral("settings"), released->settings,
+                        released->settingsSha256, actual, why))
             return s;
     }
-    if (!spec->firmware.isEmpty()) {
-        const QString actual = fileSha256(spec->firmware, &why);
-        if (const ExitStatus s = checkFile(*spec, QStringLiteral("firmware"), spec->firmware,
-                                           spec->firmwareSha256, actual, why))
+    if (!released->firmware.isEmpty()) {
+        const QString actual = fileSha256(released->firmware, &why);
+        if (const ExitStatus s
+            = checkFile(*released, QStringLiteral("firmware"), released->firmware,
+                        released->firmwareSha256, actual, why))
             return s;
     }
     return ExitOk;
 }
 
-ExitStatus checkJobFiles(const JobSpec &spec, const QVector<JobFile> &loaded)
+ExitStatus checkJobFiles(const ReleasedJob &released, const QVector<JobFile> &loaded)
 {
-    if (spec.path.isEmpty())
+    if (released.path.isEmpty())
         return ExitOk;
     for (const JobFile &f : loaded) {
         const bool settings = f.role == QLatin1String("settings");
-        const QString &expected = settings ? spec.settingsSha256 : spec.firmwareSha256;
-        if (const ExitStatus s = checkFile(spec, f.role, f.path, expected, f.sha256, QString()))
+        const QString &expected = settings ? released.settingsSha256 : released.firmwareSha256;
+        if (const ExitStatus s = checkFile(released, f.role, f.path, expected, f.sha256, QString()))
             return s;
     }
     return ExitOk;
 }
 
-Provenance provenance(const CliOptions &opt, const JobSpec &spec)
+Provenance provenance(const CliOptions &opt, const ReleasedJob &released)
 {
     return {opt.operatorName,
             opt.order,
             opt.station.isEmpty() ? QSysInfo::machineHostName() : opt.station,
-            spec.path,
-            spec.name,
-            spec.line,
-            spec.sha256};
+            released.path,
+            released.name,
+            released.line,
+            released.sha256};
 }
 
 QJsonObject provenanceFields(const Provenance &origin)

@@ -18,7 +18,7 @@
 //   expect_version = 1.05
 //
 // At least one of settings, firmware and expect_version; a file always with its hash.
-struct JobSpec
+struct ReleasedJob
 {
     QString path;    // absolute
     QString sha256;  // of the job file itself
@@ -32,13 +32,13 @@ struct JobSpec
 ExitStatus newJobFile(const CliOptions &opt, const QStringList &args);
 // Reads a job file and checks every file it names against its hash; ExitUsage with a
 // message naming the file and both hashes for a file that is missing or not the released one.
-ExitStatus readJobFile(const QString &fileName, JobSpec *spec);
+ExitStatus readJobFile(const QString &fileName, ReleasedJob *released);
 // The files the command loaded are the ones the job released: a file replaced after the
 // check above is caught before anything is sent.
-ExitStatus checkJobFiles(const JobSpec &spec, const QVector<JobFile> &loaded);
+ExitStatus checkJobFiles(const ReleasedJob &released, const QVector<JobFile> &loaded);
 
 // Who, where, with what: from the options (the station defaults to the host name) and the job.
-Provenance provenance(const CliOptions &opt, const JobSpec &spec);
+Provenance provenance(const CliOptions &opt, const ReleasedJob &released);
 // What every record carries of it: operator, order, station, job, tool_version, qt_version,
 // os; null where it does not apply.
 QJsonObject provenanceFields(const Provenance &origin);

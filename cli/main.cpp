@@ -365,7 +365,7 @@ int main(int argc, char *argv[])
 
     // Every input is checked once, before any port is opened; a job's files against the
     // hashes it released.
-    JobSpec spec;
+    ReleasedJob released;
     if (!opt.job.isEmpty()) {
         if (!opt.settingsFile.isEmpty() || !opt.firmwareFile.isEmpty()
             || !opt.expectVersion.isEmpty())
@@ -373,11 +373,11 @@ int main(int argc, char *argv[])
                         QStringLiteral("--job names the files and the version "
                                        "itself: it excludes --settings, --firmware "
                                        "and --expect-version"));
-        if (const ExitStatus s = readJobFile(opt.job, &spec))
+        if (const ExitStatus s = readJobFile(opt.job, &released))
             return s;
-        opt.settingsFile = spec.settings;
-        opt.firmwareFile = spec.firmware;
-        opt.expectVersion = spec.expectVersion;
+        opt.settingsFile = released.settings;
+        opt.firmwareFile = released.firmware;
+        opt.expectVersion = released.expectVersion;
     }
     Job job;
     job.command = QLatin1String(command->name);
@@ -385,9 +385,9 @@ int main(int argc, char *argv[])
     QVector<SystemPort> found;
     if (const ExitStatus s = command->prepare(opt, args.value(1), &job))
         return s;
-    if (const ExitStatus s = checkJobFiles(spec, job.files))
+    if (const ExitStatus s = checkJobFiles(released, job.files))
         return s;
-    job.origin = provenance(opt, spec);
+    job.origin = provenance(opt, released);
     if (const ExitStatus s = chooseSlots(opt, &slotList, &found))
         return s;
     QString why;
