@@ -6,6 +6,7 @@ namespace {
 
 constexpr int kIndent = 4;
 const QChar kEllipsis(0x2026);
+const QChar kKeep(0x00A0);  // a space that wrapping does not break
 
 }  // namespace
 
@@ -78,12 +79,12 @@ QStringList summaryLines(const QVector<QStringList> &columns, int width)
             if (row == 0)
                 continue;  // the headers go with each value
             out << fitLine(columns.first().at(row), width);
+            // A header and its value stay on one line: only the pairs are wrapped.
             QStringList pairs;
-            for (int c = 1; c < columns.size(); ++c) {
-                if (c + 1 < columns.size())
-                    pairs << columns.at(c).first() + QLatin1Char(' ') + columns.at(c).at(row);
-            }
-            out << wrapText(pairs.join(QStringLiteral(", ")), width, kIndent);
+            for (int c = 1; c + 1 < columns.size(); ++c)
+                pairs << columns.at(c).first() + kKeep + columns.at(c).at(row);
+            for (const QString &line : wrapText(pairs.join(QStringLiteral(", ")), width, kIndent))
+                out << QString(line).replace(kKeep, QLatin1Char(' '));
             out << wrapText(message, width, kIndent);
             continue;
         }
