@@ -1,8 +1,8 @@
 // --events: a live stream of JSON objects, one a line.
 #include "cli/events.h"
 
-#include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/runner.h"
 
 #include <QFile>
 #include <QFileInfo>

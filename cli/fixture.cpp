@@ -1,7 +1,7 @@
 // --wait: a fixture that runs by itself. Each slot waits quietly for a device, runs the job on
 // it, records it, waits until it is taken off, and starts over, until Ctrl+C. An adapter that
 // goes away is looked for again by the slot's identity and taken up where the slot was.
-#include "cli/runner.h"
+#include "cli/fixture.h"
 
 #include "cli/console.h"
 #include "cli/events.h"
@@ -76,10 +76,10 @@ QString firstLine(const QString &text)
 
 }  // namespace
 
-void watchFixture(const CliOptions &options, const Job &job, const Slot &slot, SlotVerdict *verdict)
+void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotVerdict *verdict)
 {
-    CliOptions opt = options;
     SlotLine line(opt);
+    int device = 0;  // the last one served, from 1
     QElapsedTimer clock;
     clock.start();
     // The tool cannot tell a device it served (or that was cut off) from a new one: such a
@@ -100,7 +100,7 @@ void watchFixture(const CliOptions &options, const Job &job, const Slot &slot, S
                 : QStringLiteral("ambiguous: %1 matches %2; waiting for one of them to go")
                       .arg(identityText(slot), names.join(QStringLiteral(", ")));
             if (matches.isEmpty() && !lost) {
-                adapterLost({slot.name, verdict->port.path, qMax(1, opt.device)});
+                adapterLost({slot.name, verdict->port.path, qMax(1, device)});
                 lost = true;
             }
             setTag(slotTag(slot, {}));
@@ -110,12 +110,11 @@ void watchFixture(const CliOptions &options, const Job &job, const Slot &slot, S
         }
         verdict->port = matches.first();
         if (lost) {
-            adapterBack({slot.name, verdict->port.path, qMax(1, opt.device)});
+            adapterBack({slot.name, verdict->port.path, qMax(1, device)});
             lost = false;
         }
         setTag(slotTag(slot, verdict->port));
-        opt.port = verdict->port.path;
-        Transaction tx(opt);  // sees opt.device change from device to device
+        Transaction tx(verdict->port.path, opt.timeoutMs, opt.retries, opt.quiet);
         ExitStatus status = tx.open();
         while (status == ExitOk) {
             problem.clear();
@@ -132,16 +131,16 @@ void watchFixture(const CliOptions &options, const Job &job, const Slot &slot, S
                                 .arg(verdict->passed));
             if ((status = awaitDevice(opt, tx, true)) != ExitOk)
                 break;
-            ++opt.device;
+            ++device;
             setMuted(false);
-            const DeviceRun run = runDevice(opt, job, slot, verdict->port, &tx);
+            const DeviceRun run = runDevice(opt, job, slot, verdict->port, device, &tx);
             setMuted(true);
             holdsServed = true;
             ++verdict->devices;
             verdict->passed += run.status == ExitOk;
             verdict->status = qMax(verdict->status, run.status);
             if (run.status != ExitOk)
-                lastFailure = QStringLiteral("device %1: %2").arg(opt.device).arg(run.message);
+                lastFailure = QStringLiteral("device %1: %2").arg(device).arg(run.message);
             if (run.status == ExitInterrupted) {
                 ++verdict->interrupted;
                 cutOff = true;

@@ -1,10 +1,16 @@
 // velmor4_cli: the device from the command line, for production lines and scripts.
-#include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/events.h"
 #include "cli/interrupt.h"
-#include "cli/jobfile.h"
+#include "cli/jobs/flash.h"
+#include "cli/jobs/jobfile.h"
+#include "cli/jobs/program.h"
+#include "cli/jobs/settings.h"
+#include "cli/jobs/version.h"
+#include "cli/options.h"
+#include "cli/ports.h"
 #include "cli/report.h"
+#include "cli/runner.h"
 #include "cli/stats.h"
 #include "link/protocol.h"
 

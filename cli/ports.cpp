@@ -1,5 +1,6 @@
 // `list`, `fixture new`, and which ports a command talks to.
-#include "cli/commands.h"
+#include "cli/ports.h"
+
 #include "cli/console.h"
 #include "cli/screen.h"
 

@@ -2,9 +2,9 @@
 #include "cli/report.h"
 
 #include "cli/console.h"
-#include "cli/jobfile.h"
+#include "cli/jobs/jobfile.h"
+#include "cli/runner.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -29,13 +29,6 @@ QString isoTime(const QDateTime &t)
 }
 
 }  // namespace
-
-JobFile jobFile(const QString &role, const QString &fileName, const QByteArray &content)
-{
-    return {
-        role, QFileInfo(fileName).absoluteFilePath(), content.size(),
-        QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex())};
-}
 
 bool openReport(const QString &fileName, QString *error)
 {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "cli/commands.h"
+#include "cli/exitstatus.h"
+#include "cli/jobs/job.h"
+#include "cli/location.h"
 
 #include <QDateTime>
-#include <QList>
-
-#include "cli/location.h"
 
 // One job on one device, from its start to its end.
 struct DeviceRun

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "cli/commands.h"
+#include "cli/exitstatus.h"
+#include "cli/options.h"
+
+#include <QStringList>
 
 // `stats REPORT...`: the yield in the records of one or more reports (of several stations
 // too): devices, passed and failed by slot, job and day (UTC), the failures seen most, and

@@ -3,6 +3,7 @@
 #include "cli/console.h"
 #include "cli/interrupt.h"
 #include "cli/progress.h"
+#include "cli/slots.h"
 #include "link/porterror.h"
 #include "link/protocol.h"
 #include "link/request.h"
@@ -27,11 +28,12 @@ QString describeRequest(const QByteArray &body)
 
 }  // namespace
 
-Transaction::Transaction(const CliOptions &opt)
-    : m_opt(opt)
-    , m_portName(opt.port)
+Transaction::Transaction(const QString &portName, int timeoutMs, int retries, bool quiet)
+    : m_timeoutMs(timeoutMs)
+    , m_retries(retries)
     , m_exchange(&m_port)
 {
+    m_exchange.setPortName(portName);
     // A production tool counts the reply time from when the request has left, and fails a
     // request rather than send it on a line that never went quiet.
     m_exchange.setReplyClock(Exchange::FromBytesSent);
@@ -39,7 +41,7 @@ Transaction::Transaction(const CliOptions &opt)
     m_exchange.setClosePortWhenIdle(false);
     m_exchange.setTracer(
         [this](const char *direction, const QByteArray &bytes, const char *remark) {
-            traceFrame(m_portName, direction, bytes, remark);
+            traceFrame(m_exchange.portName(), direction, bytes, remark);
         });
     QObject::connect(
         &m_exchange, &Exchange::timerWanted, &m_exchange, [this](Exchange::Timer timer, int ms) {
@@ -47,8 +49,8 @@ Transaction::Transaction(const CliOptions &opt)
                 = ms < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(ms);
         });
     QObject::connect(&m_exchange, &Exchange::resending, &m_exchange,
-                     [this](ExchangeReply::Error why, int attempt, int retries) {
-                         if (m_opt.quiet)
+                     [quiet](ExchangeReply::Error why, int attempt, int retries) {
+                         if (quiet)
                              return;
                          message(QStringLiteral("%1, resending (%2 of %3)")
                                      .arg(why == ExchangeReply::NoReply
@@ -66,9 +68,9 @@ ExitStatus Transaction::open()
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_exchange.open(m_portName))
+    if (!m_exchange.open(m_exchange.portName()))
         return portFailure(m_exchange.failure());
-    m_exchange.setTimeout(m_opt.timeoutMs);
+    m_exchange.setTimeout(m_timeoutMs);
     m_exchange.startSession();
     return ExitOk;
 }
@@ -81,7 +83,7 @@ void Transaction::setStep(const QString &step, const char *phase, int n, int of)
 
 ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)
 {
-    const Outcome outcome = run(body, m_opt.timeoutMs, m_opt.retries, reply);
+    const Outcome outcome = run(body, m_timeoutMs, m_retries, reply);
     if (outcome != Reply)
         return failure(outcome, body);
     if (m_progress)
@@ -174,18 +176,18 @@ Transaction::Outcome Transaction::run(const QByteArray &body, int timeoutMs, int
 ExitStatus Transaction::failure(Outcome outcome, const QByteArray &body)
 {
     const QString tries
-        = m_opt.retries > 0 ? QStringLiteral(", %1 attempts").arg(m_opt.retries + 1) : QString();
+        = m_retries > 0 ? QStringLiteral(", %1 attempts").arg(m_retries + 1) : QString();
     switch (outcome) {
     case NoReply:
         return fail(ExitLink,
                     QStringLiteral("no reply from the device on %1 within %2 ms (%3%4)")
-                        .arg(m_portName)
-                        .arg(m_opt.timeoutMs)
+                        .arg(m_exchange.portName())
+                        .arg(m_timeoutMs)
                         .arg(describeRequest(body), tries));
     case BadChecksum:
         return fail(ExitLink,
                     QStringLiteral("reply with a bad checksum from the device on %1 (%2%3)")
-                        .arg(m_portName, describeRequest(body), tries));
+                        .arg(m_exchange.portName(), describeRequest(body), tries));
     case Noisy:
         return fail(ExitLink, portFailureTextEn(m_portFailure));
     case Interrupted:
@@ -201,7 +203,7 @@ ExitStatus Transaction::portFailure(PortFailure f)
 {
 #ifndef Q_OS_WIN
     // A read or write that failed because the adapter was pulled out: its node went with it.
-    if (f.kind == PortFailure::Broken && !QFileInfo::exists(portKey(m_portName)))
+    if (f.kind == PortFailure::Broken && !QFileInfo::exists(portKey(m_exchange.portName())))
         f.kind = PortFailure::Gone;
 #endif
     return fail(ExitLink, portFailureTextEn(f));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/commands.h"
+#include "cli/exitstatus.h"
 #include "link/exchange.h"
 
 #include <QDeadlineTimer>
@@ -17,10 +17,11 @@ class JobProgress;
 class Transaction
 {
 public:
-    explicit Transaction(const CliOptions &opt);
+    // A reply within timeoutMs, or up to `retries` more attempts; `quiet`: resends unsaid.
+    Transaction(const QString &portName, int timeoutMs, int retries, bool quiet);
 
-    // The port named in the options. Another process's request may still be answered, so
-    // the first request waits for a quiet line.
+    // Another process's request may still be answered, so the first request waits for a
+    // quiet line.
     ExitStatus open();
 
     // Each request the device answers counts towards the job's progress, if there is one.
@@ -48,8 +49,8 @@ private:
     ExitStatus failure(Outcome outcome, const QByteArray &body);
     ExitStatus portFailure(PortFailure failure);
 
-    const CliOptions &m_opt;
-    QString m_portName;
+    int m_timeoutMs;
+    int m_retries;
     QSerialPort m_port;
     Exchange m_exchange;
     QDeadlineTimer m_replyDue{QDeadlineTimer::Forever};

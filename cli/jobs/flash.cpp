@@ -1,5 +1,6 @@
 // `flash`: the firmware image, chunk by chunk, and optionally read back.
-#include "cli/commands.h"
+#include "cli/jobs/flash.h"
+
 #include "cli/console.h"
 #include "cli/progress.h"
 #include "cli/transaction.h"
@@ -93,7 +94,7 @@ ExitStatus flashJob(const CliOptions &opt, const QString &fileName, Job *job)
     job->files << jobFile(QStringLiteral("firmware"), fileName, image);
     job->firmware = true;
     job->verify = opt.verify;
-    job->run = [image, verify = opt.verify](const CliOptions &, Transaction &tx, JobRecord *rec) {
+    job->run = [image, verify = opt.verify](const Target &, Transaction &tx, JobRecord *rec) {
         return flashImage(tx, image, verify, rec);
     };
     return ExitOk;

@@ -1,5 +1,6 @@
 // `read` and `write`: both settings blocks, to and from a settings file.
-#include "cli/commands.h"
+#include "cli/jobs/settings.h"
+
 #include "cli/console.h"
 #include "cli/progress.h"
 #include "cli/transaction.h"
@@ -57,14 +58,14 @@ QString errorText(const SettingsFileError &e)
     return QStringLiteral("line %1: unknown key %2").arg(e.line).arg(e.key);
 }
 
-ExitStatus readSettings(const CliOptions &opt, Transaction &tx, const QString &pattern,
+ExitStatus readSettings(const Target &target, bool gang, Transaction &tx, const QString &pattern,
                         JobRecord *rec)
 {
     // Named after the port and the device, so that every device of a gang or a fixture
     // leaves a file of its own.
     const QString fileName = QString(pattern)
-                                 .replace(QLatin1String("%p"), QFileInfo(opt.port).fileName())
-                                 .replace(QLatin1String("%n"), QString::number(opt.device));
+                                 .replace(QLatin1String("%p"), QFileInfo(target.port).fileName())
+                                 .replace(QLatin1String("%n"), QString::number(target.device));
     // Opened first, so that a file we could not write costs no device traffic; an earlier
     // content stays in place until the new one is complete.
     QSaveFile file(fileName);
@@ -90,7 +91,7 @@ ExitStatus readSettings(const CliOptions &opt, Transaction &tx, const QString &p
                     QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
     }
     rec->files << jobFile(QStringLiteral("output"), fileName, text);
-    if (opt.gang)
+    if (gang)
         rec->done << QStringLiteral("saved to %1").arg(fileName);
     return ExitOk;
 }
@@ -118,7 +119,7 @@ qint64 settingsLineBytes(bool verify)
     return verify ? write + read : write;
 }
 
-ExitStatus writeSettings(const CliOptions &opt, Transaction &tx, const QByteArray &sys,
+ExitStatus writeSettings(bool verify, Transaction &tx, const QByteArray &sys,
                          const QByteArray &hardw, JobRecord *rec)
 {
     tx.setStep(QStringLiteral("system block"), phase::kSettings, 1, 2);
@@ -129,7 +130,7 @@ ExitStatus writeSettings(const CliOptions &opt, Transaction &tx, const QByteArra
     if (const ExitStatus s = tx.write(proto::kHardwParAddr, hardw))
         return fail(s, QStringLiteral("the system block was written already"));
     rec->blocksWritten = 2;
-    if (!opt.noVerify) {
+    if (verify) {
         const QString back = QStringLiteral("reading the settings back");
         tx.setStep(back, phase::kSettingsVerify, 1, 2);
         if (const ExitStatus s = tx.verify(proto::kSysParAddr, sys))
@@ -139,8 +140,8 @@ ExitStatus writeSettings(const CliOptions &opt, Transaction &tx, const QByteArra
             return s;
         rec->settingsVerified = true;
     }
-    rec->done << (opt.noVerify ? QStringLiteral("settings written")
-                               : QStringLiteral("settings written and verified"));
+    rec->done << (verify ? QStringLiteral("settings written and verified")
+                         : QStringLiteral("settings written"));
     return ExitOk;
 }
 
@@ -158,8 +159,8 @@ ExitStatus readJob(const CliOptions &opt, const QString &fileName, Job *job)
     }
     job->verb = QStringLiteral("reading");
     job->lineBytes = readLineBytes(proto::kSysParSize) + readLineBytes(proto::kHardwParSize);
-    job->run = [fileName](const CliOptions &o, Transaction &tx, JobRecord *rec) {
-        return readSettings(o, tx, fileName, rec);
+    job->run = [fileName, gang = opt.gang](const Target &target, Transaction &tx, JobRecord *rec) {
+        return readSettings(target, gang, tx, fileName, rec);
     };
     return ExitOk;
 }
@@ -174,8 +175,8 @@ ExitStatus writeJob(const CliOptions &opt, const QString &fileName, Job *job)
     job->files << jobFile(QStringLiteral("settings"), fileName, text);
     job->settings = true;
     job->verify = !opt.noVerify;
-    job->run = [sys, hardw](const CliOptions &o, Transaction &tx, JobRecord *rec) {
-        return writeSettings(o, tx, sys, hardw, rec);
+    job->run = [sys, hardw, verify = job->verify](const Target &, Transaction &tx, JobRecord *rec) {
+        return writeSettings(verify, tx, sys, hardw, rec);
     };
     return ExitOk;
 }

@@ -1,21 +1,10 @@
 // `program`: a device set up in one job: settings, firmware, version check, in that order.
-#include "cli/commands.h"
+#include "cli/jobs/program.h"
+
 #include "cli/console.h"
-#include "cli/transaction.h"
-#include "firmware/version.h"
-
-#include <QRegularExpression>
-
-// The version as the device reports it ("1.05", never "1.5"), so that a match is exact.
-bool isVersionText(const QString &text)
-{
-    const QRegularExpressionMatch m
-        = QRegularExpression(QStringLiteral("^(\\d{1,3})\\.(\\d{2,3})$")).match(text);
-    if (!m.hasMatch() || m.captured(1).toInt() > 255 || m.captured(2).toInt() > 255)
-        return false;
-    const char record[] = {0, char(0x65), char(m.captured(2).toInt()), char(m.captured(1).toInt())};
-    return firmwareVersion(QByteArray(record, sizeof record)) == text;
-}
+#include "cli/jobs/flash.h"
+#include "cli/jobs/settings.h"
+#include "cli/jobs/version.h"
 
 ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
 {
@@ -54,13 +43,14 @@ ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
     job->verb = QStringLiteral("programming");
     // What a production job wrote is read back unless told not to: the image as the settings.
     job->verify = !opt.noVerify;
-    job->run = [sys, hardw, image, expected](const CliOptions &o, Transaction &tx, JobRecord *rec) {
+    job->run = [sys, hardw, image, expected, verify = job->verify](const Target &, Transaction &tx,
+                                                                   JobRecord *rec) {
         if (!sys.isEmpty()) {
-            if (const ExitStatus s = writeSettings(o, tx, sys, hardw, rec))
+            if (const ExitStatus s = writeSettings(verify, tx, sys, hardw, rec))
                 return s;
         }
         if (!image.isEmpty()) {
-            if (const ExitStatus s = flashImage(tx, image, !o.noVerify, rec))
+            if (const ExitStatus s = flashImage(tx, image, verify, rec))
                 return s;
         }
         if (!expected.isEmpty()) {

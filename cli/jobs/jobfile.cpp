@@ -1,7 +1,10 @@
 // Job files: released files pinned by their hashes, and who ran them where.
-#include "cli/jobfile.h"
+#include "cli/jobs/jobfile.h"
 
 #include "cli/console.h"
+#include "cli/jobs/flash.h"
+#include "cli/jobs/settings.h"
+#include "cli/jobs/version.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

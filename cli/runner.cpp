@@ -4,6 +4,7 @@
 
 #include "cli/console.h"
 #include "cli/events.h"
+#include "cli/fixture.h"
 #include "cli/progress.h"
 #include "cli/screen.h"
 #include "cli/transaction.h"
@@ -58,17 +59,17 @@ QString slotTag(const Slot &slot, const SystemPort &port)
 }
 
 DeviceRun runDevice(const CliOptions &opt, const Job &job, const Slot &slot, const SystemPort &port,
-                    Transaction *session)
+                    int device, Transaction *session)
 {
     DeviceRun run;
     run.slot = slot.name;
     run.port = port;
     run.start = QDateTime::currentDateTimeUtc();
     takeFailures();  // what went wrong before belongs to no device
-    DeviceEvents events({slot.name, opt.port, qMax(1, opt.device)}, job.command);
+    DeviceEvents events({slot.name, port.path, qMax(1, device)}, job.command);
     std::unique_ptr<Transaction> own;
     if (!session) {
-        own = std::make_unique<Transaction>(opt);
+        own = std::make_unique<Transaction>(port.path, opt.timeoutMs, opt.retries, opt.quiet);
         session = own.get();
         run.status = session->open();
     }
@@ -79,7 +80,7 @@ DeviceRun runDevice(const CliOptions &opt, const Job &job, const Slot &slot, con
                              opt.quiet || job.lineBytes < kProgressWorthBytes);
         progress.setEvents(&events);
         session->setProgress(&progress);
-        run.status = job.run(opt, *session, &run.record);
+        run.status = job.run({port.path, device}, *session, &run.record);
         session->setProgress(nullptr);
     }
     run.end = QDateTime::currentDateTimeUtc();
@@ -94,9 +95,7 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
                   const QVector<SystemPort> &ports, const Job &job)
 {
     if (!opt.gang) {
-        CliOptions mine = opt;
-        mine.port = ports.first().path;
-        const DeviceRun run = runDevice(mine, job, slotList.first(), ports.first());
+        const DeviceRun run = runDevice(opt, job, slotList.first(), ports.first());
         if (run.status == ExitOk && !opt.quiet && !run.message.isEmpty())
             note(run.message);
         return run.status;
@@ -118,10 +117,8 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
                 watchFixture(opt, job, slotList.at(i), &v);
                 return;
             }
-            CliOptions mine = opt;
-            mine.port = ports.at(i).path;
             DeviceRun run;
-            if (mine.port.isEmpty()) {
+            if (ports.at(i).path.isEmpty()) {
                 // Recorded like a port that cannot be opened.
                 run.slot = slotList.at(i).name;
                 run.start = run.end = QDateTime::currentDateTimeUtc();
@@ -131,7 +128,7 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
                 run.message = takeFailures();
                 reportRun(job, run);
             } else {
-                run = runDevice(mine, job, slotList.at(i), ports.at(i));
+                run = runDevice(opt, job, slotList.at(i), ports.at(i));
             }
             v.status = run.status;
             v.text = run.message;

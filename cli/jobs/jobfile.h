@@ -1,6 +1,7 @@
 #pragma once
 
-#include "cli/commands.h"
+#include "cli/jobs/job.h"
+#include "cli/options.h"
 
 #include <QJsonObject>
 

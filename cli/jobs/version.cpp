@@ -1,10 +1,24 @@
 // `version`: the firmware version as "major.minor".
-#include "firmware/version.h"
-#include "cli/commands.h"
+#include "cli/jobs/version.h"
+
 #include "cli/console.h"
 #include "cli/progress.h"
 #include "cli/transaction.h"
+#include "firmware/version.h"
 #include "link/protocol.h"
+
+#include <QRegularExpression>
+
+// The version as the device reports it ("1.05", never "1.5"), so that a match is exact.
+bool isVersionText(const QString &text)
+{
+    const QRegularExpressionMatch m
+        = QRegularExpression(QStringLiteral("^(\\d{1,3})\\.(\\d{2,3})$")).match(text);
+    if (!m.hasMatch() || m.captured(1).toInt() > 255 || m.captured(2).toInt() > 255)
+        return false;
+    const char record[] = {0, char(0x65), char(m.captured(2).toInt()), char(m.captured(1).toInt())};
+    return firmwareVersion(QByteArray(record, sizeof record)) == text;
+}
 
 qint64 versionLineBytes()
 {
@@ -26,14 +40,14 @@ ExitStatus readVersion(Transaction &tx, QString *version)
     return ExitOk;
 }
 
-ExitStatus versionJob(const CliOptions &, const QString &, Job *job)
+ExitStatus versionJob(const CliOptions &opt, const QString &, Job *job)
 {
     job->verb = QStringLiteral("reading the version");
     job->lineBytes = versionLineBytes();
-    job->run = [](const CliOptions &opt, Transaction &tx, JobRecord *rec) {
+    job->run = [gang = opt.gang](const Target &, Transaction &tx, JobRecord *rec) {
         if (const ExitStatus s = readVersion(tx, &rec->version))
             return s;
-        if (opt.gang)
+        if (gang)
             rec->done << rec->version;
         else
             writeOut(rec->version.toLatin1() + '\n');
