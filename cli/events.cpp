@@ -23,7 +23,6 @@ namespace {
 QMutex g_eventsLock;
 QFile g_events;
 std::atomic<bool> g_on{false};  // off again once the stream broke
-bool g_toStdout = false;
 
 void emitEvent(const char *event, const EventSource &who, QJsonObject fields,
                const QDateTime &at = QDateTime::currentDateTimeUtc())
@@ -53,8 +52,7 @@ void emitEvent(const char *event, const EventSource &who, QJsonObject fields,
 
 bool openEvents(const QString &target, QString *error)
 {
-    g_toStdout = target == QLatin1String("-");
-    if (g_toStdout) {
+    if (target == QLatin1String("-")) {
 #ifdef Q_OS_WIN
         _setmode(_fileno(stdout), _O_BINARY);  // one "\n" a line, as on every system
 #endif
@@ -73,11 +71,6 @@ bool openEvents(const QString &target, QString *error)
     }
     *error = g_events.errorString();
     return false;
-}
-
-bool eventsOnStandardOutput()
-{
-    return g_toStdout;
 }
 
 void adapterLost(const EventSource &who, const QDateTime &at)

@@ -10,7 +10,6 @@
 
 // Opened before anything is sent; "-" is standard output, which then carries nothing else.
 bool openEvents(const QString &target, QString *error);
-bool eventsOnStandardOutput();
 
 // Which device an event is about.
 struct EventSource

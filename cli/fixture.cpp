@@ -69,11 +69,6 @@ private:
     QString m_shown;
 };
 
-QString firstLine(const QString &text)
-{
-    return text.section(QLatin1Char('\n'), 0, 0);
-}
-
 }  // namespace
 
 void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotVerdict *verdict)
@@ -158,7 +153,7 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
             break;
         // The port failed: the adapter is gone (the next look says so), or the port is there
         // but cannot be used now.
-        problem = firstLine(takeFailures());
+        problem = takeFailures().section(QLatin1Char('\n'), 0, 0);
         if (matchSlot(slot, systemPorts(systemRoot())).size() == 1) {
             line.show(QStringLiteral("port failed, trying again: ") + problem);
             pause(kProbeIntervalMs);

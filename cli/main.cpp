@@ -121,14 +121,9 @@ struct Command
     ExitStatus (*local)(const CliOptions &opt, const QStringList &args);
 };
 
-ExitStatus list(const CliOptions &, const QStringList &)
-{
-    return listPorts();
-}
-
 // clang-format off
 const Command kCommandTable[] = {
-    {"list", "list", 0, 0, nullptr, list},
+    {"list", "list", 0, 0, nullptr, listPorts},
     {"fixture", "fixture new -o FILE", 1, 1, nullptr, newFixture},
     {"version", "version", 0, 0, versionJob, nullptr},
     {"read", "read [FILE]", 0, 1, readJob, nullptr},

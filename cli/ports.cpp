@@ -12,12 +12,6 @@
 
 namespace {
 
-QString field(const QString &text)
-{
-    // One port a line, fields split by tabs; what an adapter's maker wrote is shown escaped.
-    return printable(text);
-}
-
 QString notListed()
 {
     return QStringLiteral(" (velmor4_cli list shows them)");
@@ -25,12 +19,14 @@ QString notListed()
 
 }  // namespace
 
-ExitStatus listPorts()
+ExitStatus listPorts(const CliOptions &, const QStringList &)
 {
     QString out;
     for (const SystemPort &p : systemPorts(systemRoot())) {
-        const QStringList fields = {field(p.name),   field(p.description), field(p.manufacturer),
-                                    field(p.vidPid), field(p.serial),      field(p.location)};
+        // One port a line, fields split by tabs; what an adapter's maker wrote is shown escaped.
+        const QStringList fields
+            = {printable(p.name),   printable(p.description), printable(p.manufacturer),
+               printable(p.vidPid), printable(p.serial),      printable(p.location)};
         out += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
     writeOutText(out);

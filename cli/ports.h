@@ -5,7 +5,7 @@
 #include "cli/options.h"
 #include "cli/slots.h"
 
-ExitStatus listPorts();
+ExitStatus listPorts(const CliOptions &, const QStringList &);
 // `fixture new -o FILE`: a fixture file for the adapters plugged in now.
 ExitStatus newFixture(const CliOptions &opt, const QStringList &args);
 // The slots named by --fixture, --port, --serial, --ports or VELMOR4_PORT, and the port that

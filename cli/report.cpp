@@ -2,7 +2,6 @@
 #include "cli/report.h"
 
 #include "cli/console.h"
-#include "cli/jobs/jobfile.h"
 #include "cli/runner.h"
 
 #include <QFile>
@@ -12,6 +11,7 @@
 #include <QJsonObject>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSysInfo>
 
 namespace {
 
@@ -50,6 +50,13 @@ void reportRun(const Job &job, const DeviceRun &run)
     if (!g_report.isOpen())
         return;
     const JobRecord &rec = run.record;
+    QJsonValue jobFields;
+    if (!job.origin.jobPath.isEmpty()) {
+        jobFields = QJsonObject{{QStringLiteral("path"), job.origin.jobPath},
+                                {QStringLiteral("name"), textOrNull(job.origin.jobName)},
+                                {QStringLiteral("line"), textOrNull(job.origin.jobLine)},
+                                {QStringLiteral("sha256"), job.origin.jobSha256}};
+    }
     QJsonArray files;
     for (const JobFile &f : job.files + rec.files) {
         files.append(QJsonObject{{QStringLiteral("role"), f.role},
@@ -72,7 +79,14 @@ void reportRun(const Job &job, const DeviceRun &run)
                    job.settings || job.firmware ? QJsonValue(job.verify) : QJsonValue()},
                   {QStringLiteral("result"), resultWord(run.status)},
                   {QStringLiteral("exit_status"), int(run.status)},
-                  {QStringLiteral("message"), run.message}};
+                  {QStringLiteral("message"), run.message},
+                  {QStringLiteral("operator"), textOrNull(job.origin.operatorName)},
+                  {QStringLiteral("order"), textOrNull(job.origin.order)},
+                  {QStringLiteral("station"), textOrNull(job.origin.station)},
+                  {QStringLiteral("job"), jobFields},
+                  {QStringLiteral("tool_version"), QStringLiteral(VELMOR4_VERSION)},
+                  {QStringLiteral("qt_version"), QString::fromLatin1(qVersion())},
+                  {QStringLiteral("os"), QSysInfo::prettyProductName()}};
     // A field that does not apply is null, never missing.
     o.insert(QStringLiteral("settings"),
              !job.settings ? QJsonValue()
@@ -84,9 +98,6 @@ void reportRun(const Job &job, const DeviceRun &run)
                                          {QStringLiteral("chunks_total"), rec.chunksTotal},
                                          {QStringLiteral("verified"), rec.firmwareVerified}});
     o.insert(QStringLiteral("expected_version"), textOrNull(job.expectVersion));
-    const QJsonObject origin = provenanceFields(job.origin);
-    for (auto it = origin.begin(); it != origin.end(); ++it)
-        o.insert(it.key(), it.value());
 
     QMutexLocker lock(&g_reportLock);
     const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';

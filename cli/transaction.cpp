@@ -83,9 +83,8 @@ void Transaction::setStep(const QString &step, const char *phase, int n, int of)
 
 ExitStatus Transaction::exchange(const QByteArray &body, QByteArray *reply)
 {
-    const Outcome outcome = run(body, m_timeoutMs, m_retries, reply);
-    if (outcome != Reply)
-        return failure(outcome, body);
+    if (const ExchangeReply::Error error = run(body, m_timeoutMs, m_retries, reply))
+        return failure(error, body);
     if (m_progress)
         m_progress->advance(exchangeLineBytes(body.size(), reply->size()));
     return ExitOk;
@@ -96,31 +95,31 @@ ExitStatus Transaction::probe(int timeoutMs, bool *answered)
     const QByteArray body
         = buildRequestBody(proto::kOpRead, proto::kVersionAddr, nullptr, proto::kVersionSize);
     QByteArray reply;
-    const Outcome outcome = run(body, timeoutMs, 0, &reply);
-    *answered = outcome == Reply;
-    switch (outcome) {
-    case Reply:
-    case NoReply:
-    case BadChecksum:
+    const ExchangeReply::Error error = run(body, timeoutMs, 0, &reply);
+    *answered = error == ExchangeReply::NoError;
+    switch (error) {
+    case ExchangeReply::NoError:
+    case ExchangeReply::NoReply:
+    case ExchangeReply::BadChecksum:
         return ExitOk;
-    case Interrupted:
+    case ExchangeReply::Cancelled:
         return ExitInterrupted;
     default:
-        return failure(outcome, body);
+        return failure(error, body);
     }
 }
 
-Transaction::Outcome Transaction::run(const QByteArray &body, int timeoutMs, int retries,
+ExchangeReply::Error Transaction::run(const QByteArray &body, int timeoutMs, int retries,
                                       QByteArray *reply)
 {
     if (interrupted())
-        return Interrupted;
+        return ExchangeReply::Cancelled;
     m_exchange.setTimeout(timeoutMs);
     m_exchange.setRetries(retries);
     const std::unique_ptr<ExchangeReply> r(m_exchange.send(body));
     while (!r->isFinished()) {
         if (interrupted())
-            return Interrupted;
+            return ExchangeReply::Cancelled;
         if (m_port.isOpen() && m_port.bytesToWrite() > 0) {
             // The reply is read once the request has left.
             if (!m_port.waitForBytesWritten(int(m_replyDue.remainingTime()))) {
@@ -157,40 +156,30 @@ Transaction::Outcome Transaction::run(const QByteArray &body, int timeoutMs, int
             m_exchange.portFailed(error);
     }
     m_portFailure = r->portFailure();
-    switch (r->error()) {
-    case ExchangeReply::NoError:
+    if (r->error() == ExchangeReply::NoError)
         *reply = r->payload();
-        return Reply;
-    case ExchangeReply::NoReply:
-        return NoReply;
-    case ExchangeReply::BadChecksum:
-        return BadChecksum;
-    case ExchangeReply::NoisyLine:
-        return Noisy;
-    default:
-        return PortError;
-    }
+    return r->error();
 }
 
 // The one place where a failed request becomes a message and an exit status.
-ExitStatus Transaction::failure(Outcome outcome, const QByteArray &body)
+ExitStatus Transaction::failure(ExchangeReply::Error error, const QByteArray &body)
 {
     const QString tries
         = m_retries > 0 ? QStringLiteral(", %1 attempts").arg(m_retries + 1) : QString();
-    switch (outcome) {
-    case NoReply:
+    switch (error) {
+    case ExchangeReply::NoReply:
         return fail(ExitLink,
                     QStringLiteral("no reply from the device on %1 within %2 ms (%3%4)")
                         .arg(m_exchange.portName())
                         .arg(m_timeoutMs)
                         .arg(describeRequest(body), tries));
-    case BadChecksum:
+    case ExchangeReply::BadChecksum:
         return fail(ExitLink,
                     QStringLiteral("reply with a bad checksum from the device on %1 (%2%3)")
                         .arg(m_exchange.portName(), describeRequest(body), tries));
-    case Noisy:
+    case ExchangeReply::NoisyLine:
         return fail(ExitLink, portFailureTextEn(m_portFailure));
-    case Interrupted:
+    case ExchangeReply::Cancelled:
         return fail(ExitInterrupted,
                     QStringLiteral("interrupted during the %1; nothing more was sent")
                         .arg(describeRequest(body)));

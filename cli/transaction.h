@@ -42,11 +42,10 @@ public:
                       const std::function<void(int)> &progress = {});
 
 private:
-    enum Outcome { Reply, NoReply, BadChecksum, PortError, Interrupted, Noisy };
-
-    // Drives the engine through one request from the port's blocking waits.
-    Outcome run(const QByteArray &body, int timeoutMs, int retries, QByteArray *reply);
-    ExitStatus failure(Outcome outcome, const QByteArray &body);
+    // Drives the engine through one request from the port's blocking waits. Cancelled stands
+    // for Ctrl+C: nothing overtakes a request here.
+    ExchangeReply::Error run(const QByteArray &body, int timeoutMs, int retries, QByteArray *reply);
+    ExitStatus failure(ExchangeReply::Error error, const QByteArray &body);
     ExitStatus portFailure(PortFailure failure);
 
     int m_timeoutMs;

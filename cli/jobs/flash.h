@@ -3,10 +3,9 @@
 #include "cli/jobs/job.h"
 #include "cli/options.h"
 
-// Checks the image before any port is opened; ExitUsage with a message for a bad one.
 ExitStatus flashJob(const CliOptions &opt, const QString &fileName, Job *job);
 
-// The steps `program` and `job new` share, with their bytes on the line.
+// The steps `program` shares, with their bytes on the line.
 ExitStatus loadImage(const QString &fileName, QByteArray *image);
 qint64 flashLineBytes(int imageSize, bool verify);
 ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, JobRecord *rec);

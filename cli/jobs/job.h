@@ -49,6 +49,8 @@ struct Target
 };
 
 // A command whose input has been checked, ready to run on any port; the transaction is open.
+// Each command's ...Job(opt, file, &job) checks the input, before any port is opened: ExitUsage
+// with a message for bad input.
 using PortJob = std::function<ExitStatus(const Target &target, Transaction &tx, JobRecord *rec)>;
 struct Job
 {

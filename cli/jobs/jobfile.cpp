@@ -2,8 +2,7 @@
 #include "cli/jobs/jobfile.h"
 
 #include "cli/console.h"
-#include "cli/jobs/flash.h"
-#include "cli/jobs/settings.h"
+#include "cli/jobs/program.h"
 #include "cli/jobs/version.h"
 
 #include <QCryptographicHash>
@@ -20,11 +19,6 @@ namespace {
 
 constexpr qint64 kJobFileLimit = 64 * 1024;  // a real one is a few hundred bytes
 const char kFormat[] = "1";
-
-QJsonValue textOrNull(const QString &text)
-{
-    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
-}
 
 // The hash of a file as it is now; empty with the reason when it cannot be read.
 QString fileSha256(const QString &fileName, QString *why)
@@ -100,19 +94,9 @@ ExitStatus newJobFile(const CliOptions &opt, const QStringList &args)
                         .arg(opt.expectVersion));
     }
     // The files as program will load them, so that a job never releases one it would refuse.
-    QVector<JobFile> files;
-    if (!opt.settingsFile.isEmpty()) {
-        QByteArray text, sys, hardw;
-        if (const ExitStatus s = loadSettingsFile(opt.settingsFile, &text, &sys, &hardw))
-            return s;
-        files << jobFile(QStringLiteral("settings"), opt.settingsFile, text);
-    }
-    if (!opt.firmwareFile.isEmpty()) {
-        QByteArray image;
-        if (const ExitStatus s = loadImage(opt.firmwareFile, &image))
-            return s;
-        files << jobFile(QStringLiteral("firmware"), opt.firmwareFile, image);
-    }
+    Job checked;
+    if (const ExitStatus s = programJob(opt, QString(), &checked))
+        return s;
 
     // Paths relative to the job file, so that the job and its files move together.
     const QDir folder = QFileInfo(opt.output).absoluteDir();
@@ -125,7 +109,7 @@ ExitStatus newJobFile(const CliOptions &opt, const QStringList &args)
         text += "name = " + opt.jobName.toUtf8() + '\n';
     if (!opt.jobLine.isEmpty())
         text += "line = " + opt.jobLine.toUtf8() + '\n';
-    for (const JobFile &f : files) {
+    for (const JobFile &f : checked.files) {
         text += f.role.toUtf8() + " = " + folder.relativeFilePath(f.path).toUtf8() + '\n'
             + f.role.toUtf8() + "_sha256 = " + f.sha256.toLatin1() + '\n';
     }
@@ -268,22 +252,4 @@ Provenance provenance(const CliOptions &opt, const ReleasedJob &released)
             released.name,
             released.line,
             released.sha256};
-}
-
-QJsonObject provenanceFields(const Provenance &origin)
-{
-    QJsonValue job;
-    if (!origin.jobPath.isEmpty()) {
-        job = QJsonObject{{QStringLiteral("path"), origin.jobPath},
-                          {QStringLiteral("name"), textOrNull(origin.jobName)},
-                          {QStringLiteral("line"), textOrNull(origin.jobLine)},
-                          {QStringLiteral("sha256"), origin.jobSha256}};
-    }
-    return {{QStringLiteral("operator"), textOrNull(origin.operatorName)},
-            {QStringLiteral("order"), textOrNull(origin.order)},
-            {QStringLiteral("station"), textOrNull(origin.station)},
-            {QStringLiteral("job"), job},
-            {QStringLiteral("tool_version"), QStringLiteral(VELMOR4_VERSION)},
-            {QStringLiteral("qt_version"), QString::fromLatin1(qVersion())},
-            {QStringLiteral("os"), QSysInfo::prettyProductName()}};
 }

@@ -3,8 +3,6 @@
 #include "cli/jobs/job.h"
 #include "cli/options.h"
 
-#include <QJsonObject>
-
 // A job file: what an engineer released for a line, each file with its SHA-256, so that the
 // operator's `program --job FILE` cannot flash a wrong or damaged file. Plain text, one
 // `key = value` a line, `#` for comments:
@@ -40,6 +38,3 @@ ExitStatus checkJobFiles(const ReleasedJob &released, const QVector<JobFile> &lo
 
 // Who, where, with what: from the options (the station defaults to the host name) and the job.
 Provenance provenance(const CliOptions &opt, const ReleasedJob &released);
-// What every record carries of it: operator, order, station, job, tool_version, qt_version,
-// os; null where it does not apply.
-QJsonObject provenanceFields(const Provenance &origin);

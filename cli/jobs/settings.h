@@ -3,11 +3,10 @@
 #include "cli/jobs/job.h"
 #include "cli/options.h"
 
-// Check a command's input, before any port is opened; ExitUsage with a message for bad input.
 ExitStatus readJob(const CliOptions &opt, const QString &fileName, Job *job);
 ExitStatus writeJob(const CliOptions &opt, const QString &fileName, Job *job);
 
-// The steps `program` and `job new` share, with their bytes on the line.
+// The steps `program` shares, with their bytes on the line.
 ExitStatus loadSettingsFile(const QString &fileName, QByteArray *text, QByteArray *sys,
                             QByteArray *hardw);
 qint64 settingsLineBytes(bool verify);

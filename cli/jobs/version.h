@@ -3,7 +3,6 @@
 #include "cli/jobs/job.h"
 #include "cli/options.h"
 
-// `version`: checks nothing, reads the version.
 ExitStatus versionJob(const CliOptions &opt, const QString &unused, Job *job);
 
 // The step `program` shares, with its bytes on the line.
