@@ -187,7 +187,7 @@ ExitStatus Transaction::failure(Outcome outcome, const QByteArray &body)
                     QStringLiteral("reply with a bad checksum from the device on %1 (%2%3)")
                         .arg(m_portName, describeRequest(body), tries));
     case Noisy:
-        return fail(ExitLink, portFailureTextEn(m_portFailure));
+        return fail(ExitLink, portFailureLine(m_portFailure));
     case Interrupted:
         return fail(ExitInterrupted,
                     QStringLiteral("interrupted during the %1; nothing more was sent")
@@ -204,7 +204,7 @@ ExitStatus Transaction::portFailure(PortFailure f)
     if (f.kind == PortFailure::Broken && !QFileInfo::exists(portKey(m_portName)))
         f.kind = PortFailure::Gone;
 #endif
-    return fail(ExitLink, portFailureTextEn(f));
+    return fail(ExitLink, portFailureLine(f));
 }
 
 ExitStatus Transaction::read(quint32 address, int count, QByteArray *data)
