@@ -41,7 +41,7 @@ bool MainWindow::isPortSelected()
 {
     if (ui->commPortCombo->currentIndex() != -1)
         return true;
-    showCritical(QStringLiteral("Не выбран COM порт!"));
+    showCritical(tr("No COM port is selected!"));
     return false;
 }
 
@@ -67,7 +67,7 @@ void MainWindow::serialDataReadySlot(QByteArray data)
             showSysPar();
             m_sysSaved = formTexts(sysParFields());
         } else
-            showCritical(QStringLiteral("Ошибка чтения"));
+            showCritical(tr("Read error"));
         break;
     case PendingHardwRead:
         m_pendingOperation = PendingNone;
@@ -75,16 +75,16 @@ void MainWindow::serialDataReadySlot(QByteArray data)
             showHardwPar();
             m_hardwSaved = formTexts(hardwParFields());
         } else
-            showCritical(QStringLiteral("Ошибка чтения"));
+            showCritical(tr("Read error"));
         break;
     case PendingWriteAck:
         m_pendingOperation = PendingNone;
         if (!data.isEmpty() && data.at(0) != 0) {
             // Edits made while the write was out are not in the device.
             savedTexts(*m_writtenFields) = m_writtenTexts;
-            showInformation(QStringLiteral("Успешно записано"));
+            showInformation(tr("Written successfully"));
         } else
-            showCritical(QStringLiteral("Ошибка записи"));
+            showCritical(tr("Write error"));
         break;
     default:
         break;  // nothing awaited: a late or stray reply

@@ -3,6 +3,7 @@
 #include "link/protocol.h"
 #include "link/serial.h"
 #include "params/fields.h"
+#include "translations/texts.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
@@ -16,6 +17,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTranslator>
+
+// The window speaks Russian whatever the system's language, also where no main() of ours runs
+// (a test that builds the window alone).
+Q_COREAPP_STARTUP_FUNCTION(installRussianTexts)
 
 namespace {
 constexpr int kPortScanMs = 500;
@@ -67,7 +72,7 @@ MainWindow::MainWindow(QWidget *parent)
     , m_sysPar(proto::kSysParSize, '\0')
     , m_hardwPar(proto::kHardwParSize, '\0')
 {
-    m_coordHeaderLabels << QStringLiteral("Нач. № абон.") << QStringLiteral("Кон. № абон.");
+    m_coordHeaderLabels << tr("First subscriber no.") << tr("Last subscriber no.");
     m_iniPath = PortList::iniPath();
     m_portName.clear();
     loadIni();
@@ -142,11 +147,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
     const bool unsaved = hasUnsavedChanges(sysParFields()) || hasUnsavedChanges(hardwParFields());
     QStringList lines;
     if (unsaved)
-        lines << QStringLiteral("Данные не сохранены!!!");
+        lines << tr("The data is not saved!!!");
     if (m_firmwareIncomplete)
-        lines << QStringLiteral("Прошивка записана не полностью: устройство может не запуститься.");
+        lines << tr("The firmware is not written completely: the device may fail to start.");
     if (!lines.isEmpty()) {
-        lines << (unsaved ? QStringLiteral("Выйти без сохранения?") : QStringLiteral("Выйти?"));
+        lines << (unsaved ? tr("Quit without saving?") : tr("Quit?"));
         if (!askConfirmation(QLatin1String(kAppTitle), lines.join(QLatin1Char('\n')),
                              QMessageBox::NoRole)) {
             event->ignore();
@@ -170,8 +175,8 @@ bool MainWindow::askConfirmation(const QString &title, const QString &text,
                                  QMessageBox::ButtonRole defaultRole)
 {
     QMessageBox box(this);
-    QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    QPushButton *yes = box.addButton(tr("Yes"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(tr("No"), QMessageBox::NoRole);
     box.setDefaultButton(defaultRole == QMessageBox::NoRole ? no : yes);
     execBox(box, QMessageBox::Question, title, text);
     showQueuedBoxes();

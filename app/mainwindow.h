@@ -21,9 +21,6 @@ struct ParamField;
 
 // Title of the window and of every box and dialog it opens.
 inline constexpr char kAppTitle[] = "Velmor4 util";
-// The second line of every error that ends an upload before the device confirmed it all.
-inline const QString kUploadIncomplete
-    = QStringLiteral("\nПрошивка записана не полностью, повторите обновление.");
 
 // Called before the application object exists: on Qt 5 the window follows the system's display
 // scale (125 %, 150 %, 200 %, ...) in device-independent pixels, as it does on Qt 6 by default.

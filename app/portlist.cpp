@@ -57,15 +57,15 @@ QStringList PortList::systemPorts()
         names << info.portName();
         QStringList lines;
         if (!info.description().isEmpty())
-            lines << QStringLiteral("Описание: %1").arg(info.description());
+            lines << tr("Description: %1").arg(info.description());
         if (!info.manufacturer().isEmpty())
-            lines << QStringLiteral("Производитель: %1").arg(info.manufacturer());
+            lines << tr("Manufacturer: %1").arg(info.manufacturer());
         if (info.hasVendorIdentifier() && info.hasProductIdentifier())
             lines << QStringLiteral("VID:PID: %1:%2")
                          .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
                          .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
         if (!info.serialNumber().isEmpty())
-            lines << QStringLiteral("Серийный номер: %1").arg(info.serialNumber());
+            lines << tr("Serial number: %1").arg(info.serialNumber());
         const QString tip = lines.join(QLatin1Char('\n'));
         g_toolTips.insert(info.portName(), tip);
         g_toolTips.insert(info.systemLocation(), tip);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QStringList>
@@ -12,6 +13,8 @@ class QComboBox;
 // command line (pseudo-terminals and network bridges, which the system never lists).
 class PortList
 {
+    Q_DECLARE_TR_FUNCTIONS(PortList)
+
 public:
     using Source = std::function<QStringList()>;
 

@@ -33,8 +33,8 @@ void MainWindow::saveIni()
     if (ini.status() == QSettings::NoError || m_iniFailureShown)
         return;
     m_iniFailureShown = true;  // once a run: the engineer can do nothing about it meanwhile
-    showCritical(QStringLiteral("Не удалось сохранить выбранный порт в файл %1: при следующем "
-                                "запуске его придётся выбрать снова.")
+    showCritical(tr("Could not save the chosen port in the file %1: it will have to be chosen "
+                    "again at the next start.")
                      .arg(QDir::toNativeSeparators(m_iniPath)));
 }
 

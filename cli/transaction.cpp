@@ -178,7 +178,7 @@ ExitStatus Transaction::failure(ExchangeReply::Error error, const QByteArray &bo
                     QStringLiteral("reply with a bad checksum from the device on %1 (%2%3)")
                         .arg(m_exchange.portName(), describeRequest(body), tries));
     case ExchangeReply::NoisyLine:
-        return fail(ExitLink, portFailureTextEn(m_portFailure));
+        return fail(ExitLink, portFailureLine(m_portFailure));
     case ExchangeReply::Cancelled:
         return fail(ExitInterrupted,
                     QStringLiteral("interrupted during the %1; nothing more was sent")
@@ -195,7 +195,7 @@ ExitStatus Transaction::portFailure(PortFailure f)
     if (f.kind == PortFailure::Broken && !QFileInfo::exists(portKey(m_exchange.portName())))
         f.kind = PortFailure::Gone;
 #endif
-    return fail(ExitLink, portFailureTextEn(f));
+    return fail(ExitLink, portFailureLine(f));
 }
 
 ExitStatus Transaction::read(quint32 address, int count, QByteArray *data)

@@ -15,15 +15,6 @@
 namespace {
 constexpr int kProgressMinimumMs = 100;
 const char kFirmwareDirKey[] = "FirmwareDir";
-
-// Groups of three digits, joined by a no-break space so that a number never breaks a line.
-QString groupedDigits(qint64 n)
-{
-    QString digits = QString::number(n);
-    for (int i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, QChar(0x00A0));
-    return digits;
-}
 }  // namespace
 
 void MainWindow::actionFirmwareVer_Click()
@@ -38,7 +29,7 @@ void MainWindow::handleVersionReply(const QByteArray &data)
 {
     const QString text = firmwareVersionText(data);
     if (text.isNull())
-        showCritical(QStringLiteral("Неизвестное устройство!"));
+        showCritical(tr("Unknown device!"));
     else
         showInformation(text);
 }
@@ -48,14 +39,14 @@ void MainWindow::actionUpdateFirmware_Click()
     if (isBusy())
         return;
     if (!askConfirmation(QLatin1String(kAppTitle),
-                         QStringLiteral("Обновить прошивку?\nВнимание!!! Не отключайте питание "
-                                        "до окончания операции!")))
+                         tr("Update the firmware?\nAttention!!! Do not switch the power off until "
+                            "the operation has finished!")))
         return;
     // Images usually come in a row from one folder: start where the last one was chosen.
     QSettings ini(m_iniPath, QSettings::IniFormat);
     // Space-separated: Qt splits the patterns on spaces, a comma would become part of one.
     const QString name = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Открыть"), ini.value(QLatin1String(kFirmwareDirKey)).toString(),
+        this, tr("Open"), ini.value(QLatin1String(kFirmwareDirKey)).toString(),
         QStringLiteral("Binary files (*.bin *.binary)"));
     if (name.isEmpty())
         return;
@@ -65,7 +56,7 @@ void MainWindow::actionUpdateFirmware_Click()
     // Without a port no chunk could go out, and the dialog would wait for nothing.
     if (!isPortSelected())
         return;
-    createProgressDialog(QStringLiteral("Обновление..."), 0, 100);
+    createProgressDialog(tr("Updating..."), 0, 100);
     // At once: the chunk in flight is not waited for, the upload is incomplete either way.
     connect(m_progressDialog, &QProgressDialog::canceled, this, &MainWindow::cancelUpload);
     startFirmwareUpload();
@@ -73,30 +64,18 @@ void MainWindow::actionUpdateFirmware_Click()
 
 bool MainWindow::loadFirmwareImage(const QString &fileName)
 {
-    switch (readFirmwareImage(fileName, &m_firmwareImage)) {
-    case ImageError::None:
+    const ImageError error = readFirmwareImage(fileName, &m_firmwareImage);
+    if (error == ImageError::None) {
         m_imageSize = quint32(m_firmwareImage.size());
         return true;
-    case ImageError::TooLarge:
-        showCritical(
-            QStringLiteral("Файл прошивки слишком большой: %1 байт, не более %2.")
-                .arg(groupedDigits(QFileInfo(fileName).size()), groupedDigits(proto::kImageLimit)));
-        return false;
-    case ImageError::Empty:
-        showCritical(QStringLiteral("Файл прошивки пуст!"));
-        return false;
-    case ImageError::NotAFile:
-    case ImageError::Open:
-    case ImageError::Short:
-        break;
     }
-    showCritical(QStringLiteral("Ошибка открытия файла!"));
+    showCritical(imageErrorText(error, QFileInfo(fileName).size()));
     return false;
 }
 
 void MainWindow::createProgressDialog(const QString &label, int minimum, int maximum)
 {
-    m_progressDialog = new QProgressDialog(label, QStringLiteral("Отмена"), minimum, maximum, this);
+    m_progressDialog = new QProgressDialog(label, tr("Cancel"), minimum, maximum, this);
     m_progressDialog->setMinimumDuration(kProgressMinimumMs);
     m_progressDialog->setValue(minimum);
     m_progressDialog->setWindowModality(Qt::WindowModal);
@@ -151,10 +130,11 @@ void MainWindow::sendChunk()
 
 QString MainWindow::uploadIncompleteText() const
 {
-    return kUploadIncomplete
-        + QStringLiteral("\nЗаписано блоков: %1 из %2.")
-              .arg(m_bytesSent / proto::kChunkSize)
-              .arg(planChunks(m_imageSize).size());
+    // The second line of every error that ends an upload before the device confirmed it all.
+    return tr("\nThe firmware is not written completely, repeat the update.\nBlocks written: %1 "
+              "of %2.")
+        .arg(m_bytesSent / proto::kChunkSize)
+        .arg(planChunks(m_imageSize).size());
 }
 
 void MainWindow::showUploadProgress()
@@ -163,14 +143,12 @@ void MainWindow::showUploadProgress()
         return;
     const qint64 total = planChunks(m_imageSize).size();
     const qint64 done = m_bytesSent / proto::kChunkSize;
-    QString text = QStringLiteral("Обновление...\nБлок %1 из %2").arg(done + 1).arg(total);
+    QString text = tr("Updating...\nBlock %1 of %2").arg(done + 1).arg(total);
     if (done > 0) {
         // At the pace of the blocks so far, rounded up to a whole second.
         const qint64 left
             = (m_uploadClock.elapsed() * (total - done) + done * 1000 - 1) / (done * 1000);
-        text += QStringLiteral(", осталось %1:%2")
-                    .arg(left / 60)
-                    .arg(left % 60, 2, 10, QLatin1Char('0'));
+        text += tr(", %1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
     }
     m_progressDialog->setLabelText(text);
     if (done > 0)
@@ -181,8 +159,8 @@ void MainWindow::handleChunkReply(const QByteArray &data)
 {
     if (data.isEmpty() || data.at(0) == 0) {
         const QString refused
-            = QStringLiteral("Ошибка обновления прошивки!\nУстройство отказалось записать блок "
-                             "%1 по адресу %2.\nПорт: %3")
+            = tr("Firmware update failed!\nThe device refused to write block %1 at address "
+                 "%2.\nPort: %3")
                   .arg(m_bytesSent / proto::kChunkSize + 1)
                   .arg(hexAddress(chunkAt(m_bytesSent, m_imageSize).address), m_requestPort);
         const QString text = refused + uploadIncompleteText();
@@ -194,7 +172,7 @@ void MainWindow::handleChunkReply(const QByteArray &data)
     if (m_bytesSent >= m_imageSize) {
         m_firmwareIncomplete = false;
         endUpload();
-        showInformation(QStringLiteral("Прошивка успешно обновлена"));
+        showInformation(tr("The firmware was updated successfully"));
         return;
     }
     if (progressWasCanceled()) {
@@ -210,7 +188,7 @@ void MainWindow::cancelUpload()
 {
     if (!m_firmwareUpload)
         return;
-    const QString text = QStringLiteral("Обновление прошивки отменено.") + uploadIncompleteText();
+    const QString text = tr("The firmware update was cancelled.") + uploadIncompleteText();
     m_abandoned = m_busy;  // the chunk in flight: its outcome concerns nobody any more
     endUpload();
     showCritical(text);

@@ -2,6 +2,15 @@
 
 #include "link/protocol.h"
 
+#include <QCoreApplication>
+
+namespace {
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(FirmwareVersion)
+};
+}  // namespace
+
 QString firmwareVersion(const QByteArray &record)
 {
     const int n = record.size();
@@ -15,5 +24,5 @@ QString firmwareVersion(const QByteArray &record)
 QString firmwareVersionText(const QByteArray &record)
 {
     const QString version = firmwareVersion(record);
-    return version.isNull() ? version : QStringLiteral("Версия прошивки: ") + version;
+    return version.isNull() ? version : Texts::tr("Firmware version: %1").arg(version);
 }

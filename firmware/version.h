@@ -7,5 +7,6 @@
 // a null string when the record is too short or not from a known device.
 QString firmwareVersion(const QByteArray &record);
 
-// The window's wording: "Версия прошивки: " + firmwareVersion(record); null when that is null.
+// The window's wording, "Firmware version: 1.05" in the program's language; null when
+// firmwareVersion(record) is.
 QString firmwareVersionText(const QByteArray &record);

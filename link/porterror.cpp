@@ -1,8 +1,16 @@
 #include "link/porterror.h"
 
+#include "translations/texts.h"
+
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(PortFailure)
+};
 
 #ifndef Q_OS_WIN
 // Where the node of a port name lives, by the same rule as Qt's.
@@ -76,71 +84,42 @@ PortFailure noisyPort(const QString &portName)
     return f;
 }
 
-QString portFailureText(const PortFailure &f)
+QString portFailureAdvice(const PortFailure &f)
 {
-    QString what;
     switch (f.kind) {
     case PortFailure::NotFound:
-        what = QStringLiteral("Порт не найден: проверьте кабель и выбор порта.");
-        break;
+        return Texts::tr("No such port: check the cable and the port choice.");
     case PortFailure::NoAccess:
-        what = f.joinGroup
-            ? QStringLiteral("Нет прав на порт: добавьте пользователя в группу %1 "
-                             "(sudo usermod -aG %1 $USER) и войдите в систему заново.")
-                  .arg(f.group)
-            : QStringLiteral("Нет прав на порт у этого пользователя (владелец %1:%2, права %3): "
-                             "попросите администратора открыть доступ.")
-                  .arg(f.owner, f.group, modeText(f.mode));
-        break;
+        return f.joinGroup ? Texts::tr("No permission to use the port: add the user to group "
+                                       "%1 (sudo usermod -aG %1 $USER) and log in again.")
+                                 .arg(f.group)
+                           : Texts::tr("This user may not use the port (owner %1:%2, mode %3): "
+                                       "ask the administrator for access.")
+                                 .arg(f.owner, f.group, modeText(f.mode));
     case PortFailure::Busy:
-        what = QStringLiteral("Порт занят другой программой: закройте её и повторите.");
-        break;
+        return Texts::tr("The port is held by another program: close it and try again.");
     case PortFailure::Gone:
-        what = QStringLiteral("Порт пропал: переподключите адаптер и повторите.");
-        break;
+        return Texts::tr("The adapter was lost: reconnect it and try again.");
     case PortFailure::Broken:
-        what = QStringLiteral("Связь через порт нарушена: проверьте кабель и повторите.");
         break;
     case PortFailure::Noisy:
-        what = QStringLiteral("Порт непрерывно присылает данные, которые не отвечают ни на один "
-                              "запрос: вероятно, это не устройство. Проверьте выбор порта.");
-        break;
+        return Texts::tr("The port keeps sending data that answers no request: it is probably "
+                         "not the device. Check the port choice.");
     }
-    what += QStringLiteral("\nПорт: ") + f.portName;
+    return Texts::tr("The line failed: check the cable and try again.");
+}
+
+QString portFailureText(const PortFailure &f)
+{
+    const QString what = portFailureAdvice(f) + Texts::tr("\nPort: %1").arg(f.portName);
     return f.systemText.isEmpty() ? what : what + QLatin1Char('\n') + f.systemText;
 }
 
-QString portFailureTextEn(const PortFailure &f)
+QString portFailureLine(const PortFailure &f)
 {
     // The tool's own words first, what to do next, the system's text last.
-    QString what;
-    switch (f.kind) {
-    case PortFailure::Noisy:
-        return QStringLiteral("port %1 keeps sending data that answers no request: it is "
-                              "probably not the device; check the port")
-            .arg(f.portName);
-    case PortFailure::NotFound:
-        what = QStringLiteral("no such port: check the cable and the port name");
-        break;
-    case PortFailure::NoAccess:
-        what = f.joinGroup ? QStringLiteral("no permission to use the port: add the user to group "
-                                            "%1 (sudo usermod -aG %1 $USER) and log in again")
-                                 .arg(f.group)
-                           : QStringLiteral("this user may not use the port (owner %1:%2, mode "
-                                            "%3): ask the administrator for access")
-                                 .arg(f.owner, f.group, modeText(f.mode));
-        break;
-    case PortFailure::Busy:
-        what = QStringLiteral("the port is held by another program: close it and try again");
-        break;
-    case PortFailure::Gone:
-        what = QStringLiteral("the adapter was lost: reconnect it and try again");
-        break;
-    case PortFailure::Broken:
-        what = QStringLiteral("the line failed: check the cable and try again");
-        break;
-    }
-    const QString system
-        = f.systemText.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(f.systemText);
-    return QStringLiteral("port %1: %2%3").arg(f.portName, what, system);
+    QString line = Texts::tr("port %1: %2").arg(f.portName, asClause(portFailureAdvice(f)));
+    if (!f.systemText.isEmpty())
+        line += QStringLiteral(" (%1)").arg(f.systemText);
+    return line;
 }

@@ -3,8 +3,8 @@
 #include <QSerialPort>
 #include <QString>
 
-// A port that could not be used, with what the engineer can do about it. The window and the
-// command-line tool word it each in their own language.
+// A port that could not be used, with what the engineer can do about it. Each program words it in
+// its own way, from the same sentences.
 struct PortFailure
 {
     // Noisy: the port keeps sending data that answers no request.
@@ -24,7 +24,9 @@ struct PortFailure
 PortFailure describePortFailure(const QSerialPort &port, QSerialPort::SerialPortError error);
 PortFailure noisyPort(const QString &portName);
 
-// The window's wording: what happened and what to do, the port, the system's text last.
+// What happened and what to do, one sentence in the program's language.
+QString portFailureAdvice(const PortFailure &failure);
+// The window's wording: the advice, the port, the system's text last.
 QString portFailureText(const PortFailure &failure);
-// The command-line tool's wording, in English.
-QString portFailureTextEn(const PortFailure &failure);
+// The command-line tool's: one line, "port X: advice (system's text)".
+QString portFailureLine(const PortFailure &failure);

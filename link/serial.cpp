@@ -1,6 +1,12 @@
 #include "link/serial.h"
 
+#include "translations/texts.h"
+
+#include <QCoreApplication>
 #include <QTimer>
+
+// The window's worker: its messages are Russian wherever it is built in.
+Q_COREAPP_STARTUP_FUNCTION(installRussianTexts)
 
 Serial::Serial(QObject *parent)
     : QObject(parent)
@@ -64,8 +70,6 @@ void Serial::putBuf(QString portName, QByteArray data, int timeout)
 
 void Serial::report(ExchangeReply *reply)
 {
-    // Named, so that a request that went to the wrong port shows where it went.
-    const QString port = QStringLiteral("\nПорт: ") + m_exchange.portName();
     switch (reply->error()) {
     case ExchangeReply::NoError:
         emit dataReady(reply->payload());
@@ -74,7 +78,8 @@ void Serial::report(ExchangeReply *reply)
         emit errorMsg(noReplyText());
         break;
     case ExchangeReply::BadChecksum:
-        emit errorMsg(QStringLiteral("Ошибка чтения данных!") + port);
+        // Named, so that a request that went to the wrong port shows where it went.
+        emit errorMsg(tr("Error reading the data!\nPort: %1").arg(m_exchange.portName()));
         break;
     case ExchangeReply::PortError:
     case ExchangeReply::NoisyLine:
@@ -90,8 +95,9 @@ void Serial::report(ExchangeReply *reply)
 // first.
 QString Serial::noReplyText() const
 {
-    return QStringLiteral("Устройство не отвечает!\nПорт: ") + m_exchange.portName()
-        + QStringLiteral("\nПроверьте питание устройства, кабель и выбор порта.");
+    return tr("The device does not answer!\nPort: %1\nCheck the device's power, the cable and the "
+              "port choice.")
+        .arg(m_exchange.portName());
 }
 
 void Serial::clear()

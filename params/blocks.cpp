@@ -10,11 +10,13 @@
 #include <QTableWidget>
 
 namespace {
-const char kWriteSysQuestion[]
-    = "Записать настройки?\nВнимание!!! ВСЕ настройки коммутатора будут перезаписаны!\nПродолжить?";
-const char kWriteHardwQuestion[]
-    = "Записать аппаратные настройки?\nВнимание!!! ВСЕ аппаратные настройки коммутатора будут "
-      "перезаписаны!\nПродолжить?";
+const char kWriteSysQuestion[] = QT_TRANSLATE_NOOP(
+    "MainWindow",
+    "Write the settings?\nAttention!!! ALL settings of the switch will be overwritten!\nContinue?");
+const char kWriteHardwQuestion[] = QT_TRANSLATE_NOOP(
+    "MainWindow",
+    "Write the hardware settings?\nAttention!!! ALL hardware settings of the switch "
+    "will be overwritten!\nContinue?");
 }  // namespace
 
 void MainWindow::factoryBtn_Click()
@@ -104,7 +106,7 @@ void MainWindow::actionSysParWrite_Click()
 {
     if (isBusy())
         return;
-    if (!askConfirmation(QLatin1String(kAppTitle), QString::fromUtf8(kWriteSysQuestion)))
+    if (!askConfirmation(QLatin1String(kAppTitle), tr(kWriteSysQuestion)))
         return;
     if (!readSysParForm())
         return;
@@ -126,7 +128,7 @@ void MainWindow::actionHardwParWrite_Click()
 {
     if (isBusy())
         return;
-    if (!askConfirmation(QLatin1String(kAppTitle), QString::fromUtf8(kWriteHardwQuestion)))
+    if (!askConfirmation(QLatin1String(kAppTitle), tr(kWriteHardwQuestion)))
         return;
     if (!readHardwParForm())
         return;
@@ -143,10 +145,7 @@ bool MainWindow::readForm(const QVector<ParamField> &fields, QByteArray &block)
     if (bad < 0)
         return true;
     const ParamField &f = fields[bad];
-    showCritical(QStringLiteral("Неверное значение\n%1: от %2 до %3")
-                     .arg(fieldName(f))
-                     .arg(f.min)
-                     .arg(f.max));
+    showCritical(tr("Invalid value\n%1: from %2 to %3").arg(fieldName(f)).arg(f.min).arg(f.max));
     focusField(f);
     return false;
 }
@@ -182,9 +181,7 @@ void MainWindow::setFieldWidgetText(const ParamField &field, const QString &text
 QString MainWindow::fieldName(const ParamField &field) const
 {
     if (!field.edit)
-        return QStringLiteral("Коммутатор %1, %2")
-            .arg(field.row + 1)
-            .arg(m_coordHeaderLabels.at(field.column));
+        return tr("Switch %1, %2").arg(field.row + 1).arg(m_coordHeaderLabels.at(field.column));
     const auto labels = findChildren<QLabel *>();
     for (const QLabel *label : labels)
         if (label->buddy() && label->buddy()->objectName() == QLatin1String(field.edit))

@@ -3,10 +3,16 @@
 #include "link/protocol.h"
 #include "params/fields.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QList>
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(SettingsFile)
+};
 
 const char kSystem[] = "system";
 const char kHardware[] = "hardware";
@@ -114,4 +120,32 @@ bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray 
     *sysBlock = sys;
     *hardwBlock = hardw;
     return true;
+}
+
+QString settingsFileErrorText(const SettingsFileError &e)
+{
+    const QString range = Texts::tr("a whole number from %1 to %2").arg(e.min).arg(e.max);
+    switch (e.kind) {
+    case SettingsFileError::None:
+    case SettingsFileError::NulByte:
+        return Texts::tr("it holds a NUL byte");
+    case SettingsFileError::BadLine:
+        return Texts::tr("line %1 is not \"key = value\"").arg(e.line);
+    case SettingsFileError::DuplicateKey:
+        return Texts::tr("line %1: %2 is given a second time (first on line %3)")
+            .arg(e.line)
+            .arg(e.key)
+            .arg(e.firstLine);
+    case SettingsFileError::UnknownFormat:
+        return Texts::tr("unknown format version");
+    case SettingsFileError::BadValue:
+        return Texts::tr("line %1: %2 must be %3").arg(e.line).arg(e.key, range);
+    case SettingsFileError::MissingKey:
+        return Texts::tr("%1 is missing (%2)").arg(e.key, range);
+    case SettingsFileError::TooLarge:
+        return Texts::tr("the file is too large");
+    case SettingsFileError::UnknownKey:
+        break;
+    }
+    return Texts::tr("line %1: unknown key %2").arg(e.line).arg(e.key);
 }

@@ -22,10 +22,13 @@
 // Lines starting with '#' and blank lines are ignored; every key must appear exactly once.
 
 constexpr int kSettingsFormat = 1;
+// Far larger than any real settings file (under 1 KiB); keeps a wrongly chosen file from being
+// read whole.
+constexpr qint64 kSettingsFileLimit = 64 * 1024;
 
 QByteArray settingsFileText(const QByteArray &sysBlock, const QByteArray &hardwBlock);
 
-// Why a settings file was refused; each front end words it in its own language.
+// Why a settings file was refused.
 struct SettingsFileError
 {
     enum Kind {
@@ -36,7 +39,8 @@ struct SettingsFileError
         UnknownFormat,
         BadValue,
         MissingKey,
-        UnknownKey
+        UnknownKey,
+        TooLarge  // over kSettingsFileLimit: found by whoever reads the file
     };
     Kind kind = None;
     int line = 0;  // counted from 1; 0 for a key that is missing
@@ -50,3 +54,6 @@ struct SettingsFileError
 // outputs untouched.
 bool parseSettingsFile(const QByteArray &text, QByteArray *sysBlock, QByteArray *hardwBlock,
                        SettingsFileError *error);
+
+// The fault, in the program's language: "line 3: unknown key switch9.start".
+QString settingsFileErrorText(const SettingsFileError &error);

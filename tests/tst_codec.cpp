@@ -10,6 +10,7 @@
 #include "params/fields.h"
 #include "params/settingsfile.h"
 #include "tests/support/samples.h"
+#include "translations/texts.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -181,6 +182,7 @@ void TestCodec::versionText()
     QFETCH(QByteArray, record);
     QFETCH(QString, text);
     QCOMPARE(firmwareVersion(record), text);
+    installRussianTexts();  // the window's wording
     QCOMPARE(firmwareVersionText(record),
              text.isNull() ? QString() : QStringLiteral("Версия прошивки: ") + text);
 }

@@ -66,7 +66,8 @@ void TestFirmware::uploadEndings_data()
         const int last = baud ? 1 : 3;  // the request that goes wrong
         const auto row = [=](const char *fault, const QString &message, int written) {
             QTest::addRow("%s, %d baud", fault, baud) << baud << fault << 5000
-                                                      << message + kUploadIncomplete
+                                                      << message
+                    + QStringLiteral("\nПрошивка записана не полностью, повторите обновление.")
                     + QStringLiteral("\nЗаписано блоков: %1 из 5.").arg(last + written - 1);
         };
         row("refused",

@@ -17,8 +17,10 @@ ensure_packages() {
     apt-get update -qq && apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# The l10n packages carry Qt's own Russian texts (file dialogs, standard buttons).
-BUILD_PACKAGES=(cmake make g++ qtbase5-dev libqt5serialport5-dev qttranslations5-l10n)
+# The l10n packages carry Qt's own Russian texts (file dialogs, standard buttons); the tools
+# compile our own (lrelease) and check them against the code (lupdate).
+BUILD_PACKAGES=(cmake make g++ qtbase5-dev libqt5serialport5-dev qttranslations5-l10n
+                qttools5-dev-tools)
 QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-translations-l10n)
 # cpack's dependency computation, and the checks the package test runs.
 PACKAGE_TOOLS=(dpkg-dev desktop-file-utils appstream lintian)

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The code and the form carry English texts; their Russian comes from velmor4_ru.ts, compiled
+// into every program. The window speaks Russian always, the command-line tool the user's
+// language.
+
+// Installs the Russian texts on the running application; later calls do nothing.
+void installRussianTexts();
+
+// A sentence as it reads inside a line of the command-line tool: "The file is empty!" becomes
+// "the file is empty".
+QString asClause(const QString &sentence);
