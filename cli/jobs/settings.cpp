@@ -52,6 +52,7 @@ QString errorText(const SettingsFileError &e)
         return QStringLiteral("line %1: %2 must be %3").arg(e.line).arg(e.key, range);
     case SettingsFileError::MissingKey:
         return QStringLiteral("%1 is missing (%2)").arg(e.key, range);
+    case SettingsFileError::TooLarge:  // readSettingsFile refuses such a file first
     case SettingsFileError::UnknownKey:
         break;
     }
