@@ -4,6 +4,7 @@
 #include "cli/console.h"
 #include "cli/runner.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -19,6 +20,11 @@
 #endif
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Events)
+};
 
 QMutex g_eventsLock;
 QFile g_events;
@@ -44,7 +50,7 @@ void emitEvent(const char *event, const EventSource &who, QJsonObject fields,
         g_on = false;
         g_events.close();
         lock.unlock();
-        message(QStringLiteral("cannot write the events any more: %1").arg(why));
+        message(Texts::tr("cannot write the events any more: %1").arg(why));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "cli/console.h"
 #include "cli/runner.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -14,6 +15,11 @@
 #include <QSysInfo>
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Report)
+};
 
 QMutex g_reportLock;
 QFile g_report;
@@ -35,7 +41,7 @@ bool openReport(const QString &fileName, QString *error)
     // A FIFO would hold every device up until someone reads it.
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile()) {
-        *error = QStringLiteral("not a regular file");
+        *error = Texts::tr("not a regular file");
         return false;
     }
     g_report.setFileName(fileName);
@@ -103,7 +109,7 @@ void reportRun(const Job &job, const DeviceRun &run)
     const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
     if (g_report.write(line) != line.size() || !g_report.flush()) {
         lock.unlock();
-        message(QStringLiteral("cannot append to the report %1: %2")
+        message(Texts::tr("cannot append to the report %1: %2")
                     .arg(g_report.fileName(), g_report.errorString()));
     }
 }

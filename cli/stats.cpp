@@ -3,6 +3,7 @@
 
 #include "cli/console.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QHash>
@@ -15,6 +16,11 @@
 #include <algorithm>
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Stats)
+};
 
 constexpr int kSuspectFailures = 5;  // fewer is chance, not a worn slot
 constexpr int kFailureRows = 10;
@@ -105,10 +111,10 @@ QString advice(const Count &c)
     const int link = c.words.value(QStringLiteral("link"));
     const int device = c.words.value(QStringLiteral("device"));
     if (link > 0 && link >= device)
-        return QStringLiteral("check its contacts and cable");
+        return Texts::tr("check its contacts and cable");
     if (device > 0)
-        return QStringLiteral("check its contacts and the device's supply");
-    return QStringLiteral("check its adapter, contacts and cable");
+        return Texts::tr("check its contacts and the device's supply");
+    return Texts::tr("check its adapter, contacts and cable");
 }
 
 bool accepted(const QJsonObject &o, const QDateTime &start, const Filter &f)
@@ -134,9 +140,8 @@ ExitStatus collect(const QStringList &reports, const Filter &filter, Yield *y)
     for (const QString &report : reports) {
         QFile file(report);
         if (!file.open(QIODevice::ReadOnly)) {
-            return fail(
-                ExitUsage,
-                QStringLiteral("cannot read the report %1: %2").arg(report, file.errorString()));
+            return fail(ExitUsage,
+                        Texts::tr("cannot read the report %1: %2").arg(report, file.errorString()));
         }
         ++y->reports;
         for (int lineNumber = 1; !file.atEnd(); ++lineNumber) {
@@ -149,8 +154,7 @@ ExitStatus collect(const QStringList &reports, const Filter &filter, Yield *y)
             const QString result = text(o, "result");
             if (!start.isValid() || result.isEmpty()) {
                 if (++y->broken <= kBrokenNamed)
-                    y->brokenAt
-                        << QStringLiteral("%1 line %2").arg(report, QString::number(lineNumber));
+                    y->brokenAt << Texts::tr("%1 line %2").arg(report, QString::number(lineNumber));
                 continue;
             }
             if (!accepted(o, start, filter))
@@ -160,7 +164,7 @@ ExitStatus collect(const QStringList &reports, const Filter &filter, Yield *y)
                 = o.value(QLatin1String("slot")).isString() ? text(o, "slot") : text(o, "port");
             const QJsonObject job = o.value(QLatin1String("job")).toObject();
             const QString jobLabel = job.isEmpty()
-                ? QStringLiteral("no job file")
+                ? Texts::tr("no job file")
                 : QStringLiteral("%1 (%2)").arg(text(job, "name"), text(job, "sha256").left(12));
             y->all.add(result);
             bySlot[station + QLatin1Char('\x1f') + sortKey(slot) + QLatin1Char('\x1f') + slot].add(
@@ -187,7 +191,7 @@ ExitStatus collect(const QStringList &reports, const Filter &filter, Yield *y)
         row.suspect = c.failed >= kSuspectFailures && otherDevices > 0
             && qint64(c.failed) * otherDevices >= 2 * qint64(otherFailed) * c.devices;
         if (row.suspect) {
-            y->checks << QStringLiteral("%1slot %2: %3 of %4 failed, the others %5 of %6: %7")
+            y->checks << Texts::tr("%1slot %2: %3 of %4 failed, the others %5 of %6: %7")
                              .arg(named ? station + QLatin1Char(' ') : QString(), slot,
                                   QString::number(c.failed), QString::number(c.devices),
                                   QString::number(otherFailed), QString::number(otherDevices),
@@ -215,7 +219,7 @@ QString percent(double value)
 
 QString totals(const Count &c)
 {
-    return QStringLiteral("devices: %1, passed: %2, failed: %3, yield: %4")
+    return Texts::tr("devices: %1, passed: %2, failed: %3, yield: %4")
         .arg(c.devices)
         .arg(c.devices - c.failed)
         .arg(c.failed)
@@ -226,7 +230,7 @@ QString brokenLine(const Yield &y)
 {
     if (y.broken == 0)
         return QString();
-    return QStringLiteral("broken lines skipped: %1 (%2%3)")
+    return Texts::tr("broken lines skipped: %1 (%2%3)")
         .arg(y.broken)
         .arg(y.brokenAt.join(QStringLiteral(", ")),
              y.broken > kBrokenNamed ? QStringLiteral(", ...") : QString());
@@ -235,8 +239,8 @@ QString brokenLine(const Yield &y)
 // Columns padded to their widest cell.
 QString table(const QString &title, const QVector<Row> &rows)
 {
-    QVector<QStringList> cells = {{title, QStringLiteral("DEVICES"), QStringLiteral("PASSED"),
-                                   QStringLiteral("FAILED"), QStringLiteral("YIELD")}};
+    QVector<QStringList> cells = {{title, Texts::tr("DEVICES"), Texts::tr("PASSED"),
+                                   Texts::tr("FAILED"), Texts::tr("YIELD")}};
     for (const Row &r : rows) {
         cells.append({r.label, QString::number(r.count.devices),
                       QString::number(r.count.devices - r.count.failed),
@@ -260,16 +264,16 @@ QString table(const QString &title, const QVector<Row> &rows)
 
 QString plainText(const Yield &y)
 {
-    QString out = QStringLiteral("reports: %1\n").arg(y.reports);
+    QString out = Texts::tr("reports: %1").arg(y.reports) + QLatin1Char('\n');
     if (y.broken > 0)
         out += brokenLine(y) + QLatin1Char('\n');
     out += totals(y.all) + QStringLiteral("\n\n");
     if (y.all.devices == 0)
         return out;
-    out += table(QStringLiteral("SLOT"), y.bySlot) + table(QStringLiteral("JOB"), y.byJob)
-        + table(QStringLiteral("DAY (UTC)"), y.byDay);
+    out += table(Texts::tr("SLOT"), y.bySlot) + table(Texts::tr("JOB"), y.byJob)
+        + table(Texts::tr("DAY (UTC)"), y.byDay);
     if (!y.failures.isEmpty()) {
-        out += QStringLiteral("FAILURES SEEN MOST\n");
+        out += Texts::tr("FAILURES SEEN MOST") + QLatin1Char('\n');
         for (const auto &f : y.failures)
             out += QString::number(f.second).rightJustified(5) + QStringLiteral("  ") + f.first
                 + QLatin1Char('\n');
@@ -318,22 +322,25 @@ QString barChart(const QVector<Row> &rows, int label)
                    .arg(kHeight)
                    .arg(label + passed, 0, 'f', 1)
                    .arg(kBar - passed, 0, 'f', 1);
-        svg += QStringLiteral("<text x=\"%1\" y=\"%2\"%3>%4  (%5 of %6 failed)</text>")
+        svg += QStringLiteral("<text x=\"%1\" y=\"%2\"%3>%4</text>")
                    .arg(label + kBar + 10)
                    .arg(y + 14)
                    .arg(r.suspect ? QStringLiteral(" class=\"bad\"") : QString())
-                   .arg(percent(r.count.yield()))
-                   .arg(r.count.failed)
-                   .arg(r.count.devices);
+                   .arg(Texts::tr("%1  (%2 of %3 failed)")
+                            .arg(percent(r.count.yield()))
+                            .arg(r.count.failed)
+                            .arg(r.count.devices));
     }
     return svg + QStringLiteral("</svg>\n");
 }
 
 QString htmlTable(const QString &title, const QVector<Row> &rows)
 {
-    QString out = QStringLiteral("<table><tr><th>%1</th><th>devices</th><th>passed</th>"
-                                 "<th>failed</th><th>yield</th></tr>\n")
-                      .arg(title);
+    QString out
+        = QStringLiteral("<table><tr><th>%1</th><th>%2</th><th>%3</th><th>%4</th><th>%5</th>"
+                         "</tr>\n")
+              .arg(title, Texts::tr("devices"), Texts::tr("passed"), Texts::tr("failed"),
+                   Texts::tr("yield"));
     for (const Row &r : rows) {
         out += QStringLiteral("<tr%1><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td>"
                               "</tr>\n")
@@ -347,39 +354,43 @@ QString htmlTable(const QString &title, const QVector<Row> &rows)
 
 QString page(const Yield &y, const QStringList &reports, const CliOptions &opt)
 {
-    QString out = QStringLiteral(
-        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-        "<title>Yield</title><style>\n"
-        "body{font:15px/1.4 sans-serif;margin:24px;color:#222;max-width:960px}\n"
-        "h1{font-size:24px;margin:0 0 4px}h2{font-size:18px;margin:28px 0 8px}\n"
-        ".sub{color:#666}.cards{display:flex;gap:12px;margin:16px 0}\n"
-        ".card{border:1px solid #ccc;border-radius:6px;padding:8px 16px;min-width:110px}\n"
-        ".card b{display:block;font-size:28px}.check{border:2px solid #c62828;"
-        "background:#fdecea;border-radius:6px;padding:8px 16px}\n"
-        ".bad{color:#c62828;fill:#c62828;font-weight:bold}svg text{font:14px sans-serif}\n"
-        "table{border-collapse:collapse}td,th{padding:3px 12px;border-bottom:1px solid #ddd;"
-        "text-align:right}td:first-child,th:first-child{text-align:left}\n"
-        "</style></head><body>\n");
+    QString out
+        = QStringLiteral(
+              "<!DOCTYPE html>\n<html lang=\"%1\"><head><meta charset=\"utf-8\">"
+              "<title>%2</title><style>\n"
+              "body{font:15px/1.4 sans-serif;margin:24px;color:#222;max-width:960px}\n"
+              "h1{font-size:24px;margin:0 0 4px}h2{font-size:18px;margin:28px 0 8px}\n"
+              ".sub{color:#666}.cards{display:flex;gap:12px;margin:16px 0}\n"
+              ".card{border:1px solid #ccc;border-radius:6px;padding:8px 16px;min-width:110px}\n"
+              ".card b{display:block;font-size:28px}.check{border:2px solid #c62828;"
+              "background:#fdecea;border-radius:6px;padding:8px 16px}\n"
+              ".bad{color:#c62828;fill:#c62828;font-weight:bold}svg text{font:14px sans-serif}\n"
+              "table{border-collapse:collapse}td,th{padding:3px 12px;border-bottom:1px solid #ddd;"
+              "text-align:right}td:first-child,th:first-child{text-align:left}\n"
+              "</style></head><body>\n")
+              // The page's language is that of its texts.
+              .arg(Texts::tr("en", "language code of the page"), Texts::tr("Yield"));
     // Which records: the reports and what picked them.
     QStringList picked = {reports.join(QStringLiteral(", "))};
     if (!opt.since.isEmpty())
-        picked << QStringLiteral("since ") + opt.since;
+        picked << Texts::tr("since %1").arg(opt.since);
     if (!opt.job.isEmpty())
-        picked << QStringLiteral("job ") + opt.job;
+        picked << Texts::tr("job %1").arg(opt.job);
     if (!opt.station.isEmpty())
-        picked << QStringLiteral("station ") + opt.station;
-    out += QStringLiteral("<h1>Yield</h1><div class=\"sub\">%1</div>\n")
-               .arg(picked.join(QStringLiteral(" \u00b7 ")).toHtmlEscaped());
+        picked << Texts::tr("station %1").arg(opt.station);
+    out += QStringLiteral("<h1>%1</h1><div class=\"sub\">%2</div>\n")
+               .arg(Texts::tr("Yield"), picked.join(QStringLiteral(" \u00b7 ")).toHtmlEscaped());
     if (y.broken > 0)
         out += QStringLiteral("<p class=\"sub\">%1</p>\n").arg(brokenLine(y).toHtmlEscaped());
-    out += QStringLiteral("<div class=\"cards\"><div class=\"card\">devices<b>%1</b></div>"
-                          "<div class=\"card\">passed<b>%2</b></div>"
-                          "<div class=\"card\">failed<b>%3</b></div>"
-                          "<div class=\"card\">yield<b>%4</b></div></div>\n")
-               .arg(y.all.devices)
-               .arg(y.all.devices - y.all.failed)
-               .arg(y.all.failed)
-               .arg(percent(y.all.yield()));
+    const QString cards[][2]
+        = {{Texts::tr("devices"), QString::number(y.all.devices)},
+           {Texts::tr("passed"), QString::number(y.all.devices - y.all.failed)},
+           {Texts::tr("failed"), QString::number(y.all.failed)},
+           {Texts::tr("yield"), percent(y.all.yield())}};
+    out += QStringLiteral("<div class=\"cards\">");
+    for (const auto &card : cards)
+        out += QStringLiteral("<div class=\"card\">%1<b>%2</b></div>").arg(card[0], card[1]);
+    out += QStringLiteral("</div>\n");
     if (!y.checks.isEmpty()) {
         out += QStringLiteral("<div class=\"check\">");
         for (const QString &check : y.checks)
@@ -387,14 +398,17 @@ QString page(const Yield &y, const QStringList &reports, const CliOptions &opt)
         out += QStringLiteral("</div>\n");
     }
     const int labels = labelWidth(y.bySlot + y.byDay);
-    out += QStringLiteral("<h2>Yield per slot</h2>\n") + barChart(y.bySlot, labels)
-        + QStringLiteral("<h2>Yield per day (UTC)</h2>\n") + barChart(y.byDay, labels);
-    out += QStringLiteral("<h2>By slot</h2>\n") + htmlTable(QStringLiteral("slot"), y.bySlot)
-        + QStringLiteral("<h2>By job</h2>\n") + htmlTable(QStringLiteral("job"), y.byJob)
-        + QStringLiteral("<h2>By day (UTC)</h2>\n") + htmlTable(QStringLiteral("day"), y.byDay);
+    const auto heading
+        = [](const QString &text) { return QStringLiteral("<h2>%1</h2>\n").arg(text); };
+    out += heading(Texts::tr("Yield per slot")) + barChart(y.bySlot, labels)
+        + heading(Texts::tr("Yield per day (UTC)")) + barChart(y.byDay, labels);
+    out += heading(Texts::tr("By slot")) + htmlTable(Texts::tr("slot"), y.bySlot)
+        + heading(Texts::tr("By job")) + htmlTable(Texts::tr("job"), y.byJob)
+        + heading(Texts::tr("By day (UTC)")) + htmlTable(Texts::tr("day"), y.byDay);
     if (!y.failures.isEmpty()) {
-        out += QStringLiteral("<h2>Failures seen most</h2>\n<table><tr><th>failure</th>"
-                              "<th>count</th></tr>\n");
+        out += heading(Texts::tr("Failures seen most"))
+            + QStringLiteral("<table><tr><th>%1</th><th>%2</th></tr>\n")
+                  .arg(Texts::tr("failure"), Texts::tr("count"));
         for (const auto &f : y.failures) {
             out += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n")
                        .arg(f.first.toHtmlEscaped(), QString::number(f.second));
@@ -421,8 +435,8 @@ ExitStatus printStats(const CliOptions &opt, const QStringList &reports)
         filter.since = QDateTime::fromString(since, Qt::ISODate).toUTC();
         if (!form.match(opt.since).hasMatch() || !filter.since.isValid()) {
             return fail(ExitUsage,
-                        QStringLiteral("--since wants a day like 2026-12-07 or a time like "
-                                       "2026-12-07T14:00 (UTC); not %1")
+                        Texts::tr("--since wants a day like 2026-12-07 or a time like "
+                                  "2026-12-07T14:00 (UTC); not %1")
                             .arg(opt.since));
         }
     }
@@ -434,7 +448,7 @@ ExitStatus printStats(const CliOptions &opt, const QStringList &reports)
         const QByteArray html = page(y, reports, opt).toUtf8();
         if (!file.open(QIODevice::WriteOnly) || file.write(html) != html.size() || !file.commit()) {
             return fail(ExitUsage,
-                        QStringLiteral("cannot write %1: %2").arg(opt.html, file.errorString()));
+                        Texts::tr("cannot write %1: %2").arg(opt.html, file.errorString()));
         }
     }
     writeOut(plainText(y).toUtf8());

@@ -516,7 +516,7 @@ void TestCli::commands_data()
                                  << "empty";
     QTest::newRow("missing image, and why")
         << ok << pty << "program --firmware missing.bin" << 2 << kFw << untouched << 0
-        << "cannot read missing.bin: \\S";
+        << "missing.bin: error opening the file \\(\\S";
     QTest::newRow("one port under two names")
         << ok << "pty alias"
         << "version" << 2 << kFw << untouched << 0 << "are the same port";

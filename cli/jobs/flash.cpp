@@ -7,28 +7,38 @@
 #include "firmware/chunks.h"
 #include "firmware/image.h"
 #include "link/protocol.h"
+#include "translations/texts.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Flash)
+};
+
+// The window's words for the fault, and where the system knows why, its reason too:
+// "fw.bin: error opening the file (No such file or directory)".
 QString imageError(ImageError error, const QString &fileName)
 {
-    switch (error) {
-    case ImageError::NotAFile:
-        return QStringLiteral("%1 is not a regular file").arg(fileName);
-    case ImageError::TooLarge:
-        return QStringLiteral("%1 is larger than the firmware area (%2 bytes)")
-            .arg(fileName)
-            .arg(proto::kImageLimit);
-    case ImageError::Empty:
-        return QStringLiteral("%1 is empty").arg(fileName);
-    default:
-        break;
-    }
     QFile file(fileName);
-    file.open(QIODevice::ReadOnly);
-    return QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString());
+    QString why;
+    if (error == ImageError::NotAFile) {
+        why = Texts::tr("not a regular file");
+    } else if (error == ImageError::Open || error == ImageError::Short) {
+        // Asked again: readFirmwareImage keeps only what went wrong, not the system's reason.
+        if (file.open(QIODevice::ReadOnly) && error == ImageError::Short)
+            file.read(file.size());
+        if (file.error() != QFileDevice::NoError)
+            why = file.errorString();
+    }
+    const QString what = asClause(imageErrorText(error, QFileInfo(fileName).size()));
+    if (why.isEmpty())
+        return Texts::tr("%1: %2").arg(fileName, what);
+    return Texts::tr("%1: %2 (%3)").arg(fileName, what, why);
 }
 
 }  // namespace
@@ -55,12 +65,12 @@ ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, Job
     rec->chunksTotal = chunks.size();
     for (int i = 0; i < chunks.size(); ++i) {
         const Chunk &c = chunks.at(i);
-        tx.setStep(QStringLiteral("chunk %1 of %2").arg(i + 1).arg(chunks.size()), phase::kFirmware,
+        tx.setStep(Texts::tr("chunk %1 of %2").arg(i + 1).arg(chunks.size()), phase::kFirmware,
                    i + 1, chunks.size());
         if (const ExitStatus s = tx.write(c.address, image.mid(int(c.offset), c.count))) {
             return fail(s,
-                        QStringLiteral("stopped after %1 of %2 chunks: the firmware is "
-                                       "incomplete and must be written again")
+                        Texts::tr("stopped after %1 of %2 chunks: the firmware is "
+                                  "incomplete and must be written again")
                             .arg(i)
                             .arg(chunks.size()));
         }
@@ -69,7 +79,7 @@ ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, Job
     if (verify) {
         const auto step = [&tx, &chunks](int done) {
             const int n = qMin(done / proto::kChunkSize + 1, chunks.size());
-            tx.setStep(QStringLiteral("verify %1 of %2").arg(n).arg(chunks.size()),
+            tx.setStep(Texts::tr("verify %1 of %2").arg(n).arg(chunks.size()),
                        phase::kFirmwareVerify, n, chunks.size());
         };
         step(0);
@@ -77,10 +87,10 @@ ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, Job
             return s;
         rec->firmwareVerified = true;
     }
-    rec->done << QStringLiteral("flashed %1 bytes in %2 chunks%3")
+    rec->done << (verify ? Texts::tr("flashed %1 bytes in %2 chunks, verified")
+                         : Texts::tr("flashed %1 bytes in %2 chunks"))
                      .arg(image.size())
-                     .arg(chunks.size())
-                     .arg(verify ? QStringLiteral(", verified") : QString());
+                     .arg(chunks.size());
     return ExitOk;
 }
 
@@ -89,7 +99,7 @@ ExitStatus flashJob(const CliOptions &opt, const QString &fileName, Job *job)
     QByteArray image;
     if (const ExitStatus s = loadImage(fileName, &image))
         return s;
-    job->verb = QStringLiteral("flashing");
+    job->verb = Texts::tr("flashing");
     job->lineBytes = flashLineBytes(image.size(), opt.verify);
     job->files << jobFile(QStringLiteral("firmware"), fileName, image);
     job->firmware = true;

@@ -6,12 +6,23 @@
 #include "cli/jobs/settings.h"
 #include "cli/jobs/version.h"
 
+#include <QCoreApplication>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Program)
+};
+
+}  // namespace
+
 ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
 {
     if (opt.settingsFile.isEmpty() && opt.firmwareFile.isEmpty() && opt.expectVersion.isEmpty()) {
         return fail(ExitUsage,
-                    QStringLiteral("program wants --settings FILE, --firmware IMAGE or "
-                                   "--expect-version X.YY, or several of them"));
+                    Texts::tr("program wants --settings FILE, --firmware IMAGE or "
+                              "--expect-version X.YY, or several of them"));
     }
     QByteArray text, sys, hardw, image;
     if (!opt.settingsFile.isEmpty()) {
@@ -32,15 +43,15 @@ ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
     if (!expected.isEmpty()) {
         if (!isVersionText(expected)) {
             return fail(ExitUsage,
-                        QStringLiteral("--expect-version wants the version as the device "
-                                       "reports it, major.minor with two digits or more "
-                                       "after the dot, like 1.05; not %1")
+                        Texts::tr("--expect-version wants the version as the device "
+                                  "reports it, major.minor with two digits or more "
+                                  "after the dot, like 1.05; not %1")
                             .arg(expected));
         }
         job->lineBytes += versionLineBytes();
         job->expectVersion = expected;
     }
-    job->verb = QStringLiteral("programming");
+    job->verb = Texts::tr("programming");
     // What a production job wrote is read back unless told not to: the image as the settings.
     job->verify = !opt.noVerify;
     job->run = [sys, hardw, image, expected, verify = job->verify](const Target &, Transaction &tx,
@@ -58,9 +69,9 @@ ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
                 return s;
             if (rec->version != expected) {
                 return fail(ExitDevice,
-                            QStringLiteral("version %1, expected %2").arg(rec->version, expected));
+                            Texts::tr("version %1, expected %2").arg(rec->version, expected));
             }
-            rec->done << QStringLiteral("version %1").arg(rec->version);
+            rec->done << Texts::tr("version %1").arg(rec->version);
         }
         return ExitOk;
     };

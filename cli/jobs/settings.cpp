@@ -7,56 +7,34 @@
 #include "link/protocol.h"
 #include "params/settingsfile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
 
-constexpr qint64 kSettingsFileLimit = 64 * 1024;  // a real one is well under 1 KiB
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Settings)
+};
 
-ExitStatus readSettingsFile(const QString &fileName, QByteArray *text)
+// The file's text; its content is judged by the caller, its size included, so that every fault
+// of the content reads the same.
+ExitStatus readSettingsFile(const QString &fileName, QByteArray *text, SettingsFileError *error)
 {
     // A FIFO or a device would block us until someone writes to it.
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
-        return fail(ExitUsage, QStringLiteral("%1 is not a regular file").arg(fileName));
+        return fail(ExitUsage, Texts::tr("%1 is not a regular file").arg(fileName));
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return fail(ExitUsage,
-                    QStringLiteral("cannot open %1: %2").arg(fileName, file.errorString()));
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(ExitUsage, Texts::tr("cannot open %1: %2").arg(fileName, file.errorString()));
     if (file.size() > kSettingsFileLimit)
-        return fail(ExitUsage, QStringLiteral("%1 is too large for a settings file").arg(fileName));
-    *text = file.readAll();
+        error->kind = SettingsFileError::TooLarge;
+    else
+        *text = file.readAll();
     return ExitOk;
-}
-
-QString errorText(const SettingsFileError &e)
-{
-    const QString range = QStringLiteral("a whole number from %1 to %2").arg(e.min).arg(e.max);
-    switch (e.kind) {
-    case SettingsFileError::None:
-    case SettingsFileError::NulByte:
-        return QStringLiteral("it holds a NUL byte");
-    case SettingsFileError::BadLine:
-        return QStringLiteral("line %1 is not \"key = value\"").arg(e.line);
-    case SettingsFileError::DuplicateKey:
-        return QStringLiteral("line %1: %2 is given a second time (first on line %3)")
-            .arg(e.line)
-            .arg(e.key)
-            .arg(e.firstLine);
-    case SettingsFileError::UnknownFormat:
-        return QStringLiteral("unknown format version");
-    case SettingsFileError::BadValue:
-        return QStringLiteral("line %1: %2 must be %3").arg(e.line).arg(e.key, range);
-    case SettingsFileError::MissingKey:
-        return QStringLiteral("%1 is missing (%2)").arg(e.key, range);
-    case SettingsFileError::TooLarge:  // readSettingsFile refuses such a file first
-    case SettingsFileError::UnknownKey:
-        break;
-    }
-    return QStringLiteral("line %1: unknown key %2").arg(e.line).arg(e.key);
 }
 
 ExitStatus readSettings(const Target &target, bool gang, Transaction &tx, const QString &pattern,
@@ -71,14 +49,13 @@ ExitStatus readSettings(const Target &target, bool gang, Transaction &tx, const 
     // content stays in place until the new one is complete.
     QSaveFile file(fileName);
     if (!fileName.isEmpty() && !file.open(QIODevice::WriteOnly)) {
-        return fail(ExitUsage,
-                    QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
+        return fail(ExitUsage, Texts::tr("cannot write %1: %2").arg(fileName, file.errorString()));
     }
     QByteArray sys, hardw;
-    tx.setStep(QStringLiteral("system block"), phase::kRead, 1, 2);
+    tx.setStep(Texts::tr("system block"), phase::kRead, 1, 2);
     if (const ExitStatus s = tx.read(proto::kSysParAddr, proto::kSysParSize, &sys))
         return s;
-    tx.setStep(QStringLiteral("hardware block"), phase::kRead, 2, 2);
+    tx.setStep(Texts::tr("hardware block"), phase::kRead, 2, 2);
     if (const ExitStatus s = tx.read(proto::kHardwParAddr, proto::kHardwParSize, &hardw))
         return s;
     const QByteArray text = settingsFileText(sys, hardw);
@@ -88,12 +65,11 @@ ExitStatus readSettings(const Target &target, bool gang, Transaction &tx, const 
     }
     file.write(text);
     if (!file.commit()) {
-        return fail(ExitUsage,
-                    QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
+        return fail(ExitUsage, Texts::tr("cannot write %1: %2").arg(fileName, file.errorString()));
     }
     rec->files << jobFile(QStringLiteral("output"), fileName, text);
     if (gang)
-        rec->done << QStringLiteral("saved to %1").arg(fileName);
+        rec->done << Texts::tr("saved to %1").arg(fileName);
     return ExitOk;
 }
 
@@ -103,12 +79,12 @@ ExitStatus loadSettingsFile(const QString &fileName, QByteArray *text, QByteArra
                             QByteArray *hardw)
 {
     SettingsFileError error;
-    if (const ExitStatus s = readSettingsFile(fileName, text))
+    if (const ExitStatus s = readSettingsFile(fileName, text, &error))
         return s;
-    if (!parseSettingsFile(*text, sys, hardw, &error)) {
-        return fail(
-            ExitUsage,
-            QStringLiteral("%1 is not a valid settings file: %2").arg(fileName, errorText(error)));
+    if (error.kind != SettingsFileError::None || !parseSettingsFile(*text, sys, hardw, &error)) {
+        return fail(ExitUsage,
+                    Texts::tr("%1 is not a valid settings file: %2")
+                        .arg(fileName, settingsFileErrorText(error)));
     }
     return ExitOk;
 }
@@ -123,16 +99,16 @@ qint64 settingsLineBytes(bool verify)
 ExitStatus writeSettings(bool verify, Transaction &tx, const QByteArray &sys,
                          const QByteArray &hardw, JobRecord *rec)
 {
-    tx.setStep(QStringLiteral("system block"), phase::kSettings, 1, 2);
+    tx.setStep(Texts::tr("system block"), phase::kSettings, 1, 2);
     if (const ExitStatus s = tx.write(proto::kSysParAddr, sys))
         return s;
     rec->blocksWritten = 1;
-    tx.setStep(QStringLiteral("hardware block"), phase::kSettings, 2, 2);
+    tx.setStep(Texts::tr("hardware block"), phase::kSettings, 2, 2);
     if (const ExitStatus s = tx.write(proto::kHardwParAddr, hardw))
-        return fail(s, QStringLiteral("the system block was written already"));
+        return fail(s, Texts::tr("the system block was written already"));
     rec->blocksWritten = 2;
     if (verify) {
-        const QString back = QStringLiteral("reading the settings back");
+        const QString back = Texts::tr("reading the settings back");
         tx.setStep(back, phase::kSettingsVerify, 1, 2);
         if (const ExitStatus s = tx.verify(proto::kSysParAddr, sys))
             return s;
@@ -141,8 +117,8 @@ ExitStatus writeSettings(bool verify, Transaction &tx, const QByteArray &sys,
             return s;
         rec->settingsVerified = true;
     }
-    rec->done << (verify ? QStringLiteral("settings written and verified")
-                         : QStringLiteral("settings written"));
+    rec->done << (verify ? Texts::tr("settings written and verified")
+                         : Texts::tr("settings written"));
     return ExitOk;
 }
 
@@ -150,15 +126,15 @@ ExitStatus readJob(const CliOptions &opt, const QString &fileName, Job *job)
 {
     if (opt.wait && !fileName.contains(QLatin1String("%n"))) {
         return fail(ExitUsage,
-                    QStringLiteral("with --wait, read wants a file name with %n for the "
-                                   "device's number, like settings-%n.vlt"));
+                    Texts::tr("with --wait, read wants a file name with %n for the "
+                              "device's number, like settings-%n.vlt"));
     }
     if (opt.severalPorts && !fileName.contains(QLatin1String("%p"))) {
         return fail(ExitUsage,
-                    QStringLiteral("with several ports, read wants a file name with %p for "
-                                   "the port's name, like settings-%p.vlt"));
+                    Texts::tr("with several ports, read wants a file name with %p for "
+                              "the port's name, like settings-%p.vlt"));
     }
-    job->verb = QStringLiteral("reading");
+    job->verb = Texts::tr("reading");
     job->lineBytes = readLineBytes(proto::kSysParSize) + readLineBytes(proto::kHardwParSize);
     job->run = [fileName, gang = opt.gang](const Target &target, Transaction &tx, JobRecord *rec) {
         return readSettings(target, gang, tx, fileName, rec);
@@ -171,7 +147,7 @@ ExitStatus writeJob(const CliOptions &opt, const QString &fileName, Job *job)
     QByteArray text, sys, hardw;
     if (const ExitStatus s = loadSettingsFile(fileName, &text, &sys, &hardw))
         return s;
-    job->verb = QStringLiteral("writing");
+    job->verb = Texts::tr("writing");
     job->lineBytes = settingsLineBytes(!opt.noVerify);
     job->files << jobFile(QStringLiteral("settings"), fileName, text);
     job->settings = true;
