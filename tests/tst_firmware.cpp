@@ -123,8 +123,9 @@ void TestFirmware::uploadEndings()
     QTRY_VERIFY_WITH_TIMEOUT(h.window().findChild<QAction *>("actionFirmwareVer")->isEnabled(),
                              proto::kReplyTimeoutMs + 1000);
     QVERIFY(h.run("actionFirmwareVer", 1, 1500));
-    QVERIFY(
-        h.answerer().texts().last().contains(fault == "line gone" ? "\nПорт: " + port : "1.05"));
+    QVERIFY2(
+        h.answerer().texts().last().contains(fault == "line gone" ? "\nПорт: " + port : "1.05"),
+        qPrintable(h.answerer().texts().join(" | ")));
     // Until an upload completes, leaving asks first; "Нет" keeps the window.
     h.answerer().queueAnswer(QStringLiteral("Нет"));
     QCOMPARE(h.window().close(), fault.isEmpty());
