@@ -2,6 +2,7 @@
 
 #include "cli/screen.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
@@ -23,6 +24,11 @@
 #endif
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Console)
+};
 
 constexpr int kDefaultColumns = 80;
 
@@ -294,7 +300,7 @@ void startBoard(const QStringList &tags)
     QMutexLocker lock(&g_lock);
     g_rows.clear();
     for (const QString &tag : tags)
-        g_rows << tag + QStringLiteral(": starting");
+        g_rows << Texts::tr("%1: starting").arg(tag);
     if (boardOnTerminal())
         redraw();
 }

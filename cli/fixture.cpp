@@ -8,10 +8,16 @@
 #include "cli/interrupt.h"
 #include "cli/transaction.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Fixture)
+};
 
 constexpr int kProbeIntervalMs = 500;
 // A device answers a version request within some 30 ms at 9600 baud.
@@ -91,8 +97,8 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
             for (const SystemPort &p : matches)
                 names << p.name;
             problem = matches.isEmpty()
-                ? QStringLiteral("adapter lost: waiting for it")
-                : QStringLiteral("ambiguous: %1 matches %2; waiting for one of them to go")
+                ? Texts::tr("adapter lost: waiting for it")
+                : Texts::tr("ambiguous: %1 matches %2; waiting for one of them to go")
                       .arg(identityText(slot), names.join(QStringLiteral(", ")));
             if (matches.isEmpty() && !lost) {
                 adapterLost({slot.name, verdict->port.path, qMax(1, device)});
@@ -119,11 +125,10 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
                     break;
                 holdsServed = false;
             }
-            line.show(verdict->devices == 0
-                          ? QStringLiteral("waiting for a device")
-                          : QStringLiteral("waiting for a device (%1 done, %2 PASS)")
-                                .arg(verdict->devices)
-                                .arg(verdict->passed));
+            line.show(verdict->devices == 0 ? Texts::tr("waiting for a device")
+                                            : Texts::tr("waiting for a device (%1 done, %2 PASS)")
+                                                  .arg(verdict->devices)
+                                                  .arg(verdict->passed));
             if ((status = awaitDevice(opt, tx, true)) != ExitOk)
                 break;
             ++device;
@@ -135,7 +140,7 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
             verdict->passed += run.status == ExitOk;
             verdict->status = qMax(verdict->status, run.status);
             if (run.status != ExitOk)
-                lastFailure = QStringLiteral("device %1: %2").arg(device).arg(run.message);
+                lastFailure = Texts::tr("device %1: %2").arg(device).arg(run.message);
             if (run.status == ExitInterrupted) {
                 ++verdict->interrupted;
                 cutOff = true;
@@ -143,10 +148,9 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
                 break;
             }
             if (run.status != ExitOk) {
-                done = QStringLiteral("done: FAIL (%1), remove the device")
-                           .arg(resultWord(run.status));
+                done = Texts::tr("done: FAIL (%1), remove the device").arg(resultWord(run.status));
             } else {
-                done = QStringLiteral("done: PASS, remove the device");
+                done = Texts::tr("done: PASS, remove the device");
             }
         }
         if (status == ExitInterrupted)
@@ -155,14 +159,13 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
         // but cannot be used now.
         problem = takeFailures().section(QLatin1Char('\n'), 0, 0);
         if (matchSlot(slot, systemPorts(systemRoot())).size() == 1) {
-            line.show(QStringLiteral("port failed, trying again: ") + problem);
+            line.show(Texts::tr("port failed, trying again: %1").arg(problem));
             pause(kProbeIntervalMs);
         }
     }
-    line.show(cutOff ? QStringLiteral("interrupted: program it again")
-                     : QStringLiteral("stopped: %1 done, %2 PASS")
-                           .arg(verdict->devices)
-                           .arg(verdict->passed));
+    line.show(
+        cutOff ? Texts::tr("interrupted: program it again")
+               : Texts::tr("stopped: %1 done, %2 PASS").arg(verdict->devices).arg(verdict->passed));
     takeFailures();
     setMuted(false);
     verdict->text = lastFailure.isEmpty() ? problem : lastFailure;

@@ -4,6 +4,7 @@
 #include "cli/console.h"
 #include "cli/screen.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
@@ -12,10 +13,10 @@
 
 namespace {
 
-QString notListed()
+struct Texts
 {
-    return QStringLiteral(" (velmor4_cli list shows them)");
-}
+    Q_DECLARE_TR_FUNCTIONS(Ports)
+};
 
 }  // namespace
 
@@ -36,17 +37,19 @@ ExitStatus listPorts(const CliOptions &, const QStringList &)
 ExitStatus newFixture(const CliOptions &opt, const QStringList &)
 {
     if (opt.output.isEmpty())
-        return fail(ExitUsage, QStringLiteral("fixture new wants -o FILE"));
+        return fail(ExitUsage, Texts::tr("fixture new wants -o FILE"));
     const QVector<SystemPort> ports = systemPorts(systemRoot());
     const QByteArray text = fixtureText(ports);
     if (!text.contains("location=")) {
-        return fail(ExitUsage,
-                    QStringLiteral("no USB adapter with a location is plugged in") + notListed());
+        return fail(
+            ExitUsage,
+            Texts::tr("no USB adapter with a location is plugged in (velmor4_cli list shows "
+                      "them)"));
     }
     QSaveFile file(opt.output);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         return fail(ExitUsage,
-                    QStringLiteral("cannot write %1: %2").arg(opt.output, file.errorString()));
+                    Texts::tr("cannot write %1: %2").arg(opt.output, file.errorString()));
     }
     return ExitOk;
 }
@@ -59,12 +62,12 @@ ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<S
         QFile file(opt.fixture);
         QString why;
         if (!file.open(QIODevice::ReadOnly)) {
-            return fail(ExitUsage,
-                        QStringLiteral("cannot read the fixture %1: %2")
-                            .arg(opt.fixture, file.errorString()));
+            return fail(
+                ExitUsage,
+                Texts::tr("cannot read the fixture %1: %2").arg(opt.fixture, file.errorString()));
         }
         if (!parseFixture(file.read(1 << 20), &chosen, &why))
-            return fail(ExitUsage, QStringLiteral("fixture %1, %2").arg(opt.fixture, why));
+            return fail(ExitUsage, Texts::tr("fixture %1, %2").arg(opt.fixture, why));
     }
     for (const QString &port : opt.ports)
         chosen << Slot{QString(), Slot::ByName, port};
@@ -79,16 +82,17 @@ ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<S
         if (chosen.isEmpty()) {
             return fail(
                 ExitUsage,
-                QStringLiteral("--ports %1: the system lists no such serial port").arg(opt.portKind)
-                    + notListed());
+                Texts::tr("--ports %1: the system lists no such serial port (velmor4_cli list "
+                          "shows them)")
+                    .arg(opt.portKind));
         }
     }
     for (const QString &serial : opt.serials)
         chosen << Slot{QString(), Slot::BySerial, serial};
     if (chosen.isEmpty()) {
         return fail(ExitUsage,
-                    QStringLiteral("no port given: use --port NAME, --serial NUMBER, --ports all "
-                                   "or --fixture FILE, or set VELMOR4_PORT"));
+                    Texts::tr("no port given: use --port NAME, --serial NUMBER, --ports all "
+                              "or --fixture FILE, or set VELMOR4_PORT"));
     }
 
     QVector<SystemPort> found;
@@ -97,31 +101,31 @@ ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<S
         const QVector<SystemPort> matches = matchSlot(slot, system);
         const QString who = slot.name.isEmpty()
             ? identityText(slot)
-            : QStringLiteral("slot %1 (%2)").arg(slot.name, identityText(slot));
+            : Texts::tr("slot %1 (%2)").arg(slot.name, identityText(slot));
         if (matches.size() > 1) {
             QStringList names;
             for (const SystemPort &p : matches)
                 names << p.name;
             return fail(ExitUsage,
-                        QStringLiteral("%1 matches several ports: %2; name one by its location "
-                                       "instead")
-                                .arg(who, names.join(QStringLiteral(", ")))
-                            + notListed());
+                        Texts::tr("%1 matches several ports: %2; name one by its location "
+                                  "instead (velmor4_cli list shows them)")
+                            .arg(who, names.join(QStringLiteral(", "))));
         }
         SystemPort port = matches.value(0);
         if (matches.isEmpty() && slot.by == Slot::ByName)
             port.name = port.path = slot.value;  // opening it tells what is wrong
         if (matches.isEmpty() && slot.by == Slot::BySerial && slot.name.isEmpty() && !opt.wait) {
             return fail(ExitUsage,
-                        QStringLiteral("no port has the USB serial number %1").arg(slot.value)
-                            + notListed());
+                        Texts::tr("no port has the USB serial number %1 (velmor4_cli list shows "
+                                  "them)")
+                            .arg(slot.value));
         }
         if (!port.path.isEmpty()) {
             const QString key = portKey(port.path);
             if (named.contains(key)) {
-                return fail(ExitUsage,
-                            QStringLiteral("%1 and %2 are the same port, %3")
-                                .arg(named.value(key), who, key));
+                return fail(
+                    ExitUsage,
+                    Texts::tr("%1 and %2 are the same port, %3").arg(named.value(key), who, key));
             }
             named.insert(key, who);
         }

@@ -4,7 +4,14 @@
 #include "cli/events.h"
 #include "link/protocol.h"
 
+#include <QCoreApplication>
+
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Progress)
+};
 
 constexpr int kFrameOverhead = 5;  // sync pair, length, checksum
 // The rate of the first requests (a quiet line awaited, short reads, a first chunk) says
@@ -70,8 +77,8 @@ void JobProgress::advance(qint64 lineBytes)
         return;
     m_tenths = percent / 10;
     const QString time = left < 0
-        ? QStringLiteral("estimating")
-        : QStringLiteral("%1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+        ? Texts::tr("estimating")
+        : Texts::tr("%1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
     const QString text = QStringLiteral("%1%2 %3 %, %4 (%5)")
                              .arg(portTag(), m_verb)
                              .arg(percent)

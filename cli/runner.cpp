@@ -10,12 +10,18 @@
 #include "cli/transaction.h"
 #include "link/protocol.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 #include <memory>
 #include <vector>
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Runner)
+};
 
 // A job of a few requests is over before a progress line could tell anything.
 constexpr qint64 kProgressWorthBytes = 4 * proto::kChunkSize;
@@ -123,7 +129,7 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
                 run.slot = slotList.at(i).name;
                 run.start = run.end = QDateTime::currentDateTimeUtc();
                 run.status = fail(ExitLink,
-                                  QStringLiteral("no adapter with %1 is plugged in")
+                                  Texts::tr("no adapter with %1 is plugged in")
                                       .arg(identityText(slotList.at(i))));
                 run.message = takeFailures();
                 reportRun(job, run);
@@ -137,10 +143,10 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
             v.passed = run.status == ExitOk;
             v.interrupted = run.status == ExitInterrupted;
             if (!opt.quiet) {
-                progressLine(portTag() + resultWord(v.status) + QStringLiteral(": ")
-                                 + (v.status == ExitInterrupted ? QStringLiteral("program it again")
-                                                                : v.text),
-                             true);
+                progressLine(
+                    portTag() + resultWord(v.status) + QStringLiteral(": ")
+                        + (v.status == ExitInterrupted ? Texts::tr("program it again") : v.text),
+                    true);
             }
         }));
         threads.back()->start();
@@ -153,17 +159,17 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
     const bool named = !slotList.first().name.isEmpty();
     QVector<QStringList> columns;
     if (named)
-        columns << QStringList{QStringLiteral("SLOT")};
-    columns << QStringList{QStringLiteral("PORT")} << QStringList{QStringLiteral("LOCATION")}
-            << QStringList{QStringLiteral("SERIAL")};
+        columns << QStringList{Texts::tr("SLOT")};
+    columns << QStringList{Texts::tr("PORT")} << QStringList{Texts::tr("LOCATION")}
+            << QStringList{Texts::tr("SERIAL")};
     const int first = columns.size();
     if (opt.wait) {
-        columns << QStringList{QStringLiteral("DEVICES")} << QStringList{QStringLiteral("PASS")}
+        columns << QStringList{Texts::tr("DEVICES")} << QStringList{QStringLiteral("PASS")}
                 << QStringList{QStringLiteral("FAIL")};
     } else {
-        columns << QStringList{QStringLiteral("RESULT")} << QStringList{QStringLiteral("TIME")};
+        columns << QStringList{Texts::tr("RESULT")} << QStringList{Texts::tr("TIME")};
     }
-    columns << QStringList{QStringLiteral("MESSAGE")};
+    columns << QStringList{Texts::tr("MESSAGE")};
     ExitStatus worst = ExitOk;
     int devices = 0, passed = 0, interrupted = 0;
     for (int i = 0; i < slotList.size(); ++i) {
@@ -181,7 +187,7 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
             columns[first + 2] << QString::number(v.devices - v.passed);
         } else {
             columns[first] << resultWord(v.status);
-            columns[first + 1] << QStringLiteral("%1 s").arg(v.seconds, 0, 'f', 1);
+            columns[first + 1] << Texts::tr("%1 s").arg(v.seconds, 0, 'f', 1);
         }
         columns.last() << oneLine(v.text);
         worst = qMax(worst, v.status);
@@ -191,13 +197,13 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
     }
     QStringList out = summaryLines(columns, outputColumns());
     if (opt.wait)
-        out << QStringLiteral("devices: %1, passed: %2").arg(devices).arg(passed);
+        out << Texts::tr("devices: %1, passed: %2").arg(devices).arg(passed);
     else
-        out << QStringLiteral("%1 of %2 ports ok").arg(passed).arg(slotList.size());
+        out << Texts::tr("%1 of %2 ports ok").arg(passed).arg(slotList.size());
     if (interrupted > 0) {
-        out << QStringLiteral("interrupted: %1 (program %2 again)")
-                   .arg(interrupted)
-                   .arg(interrupted == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+        out << (interrupted == 1 ? Texts::tr("interrupted: %1 (program it again)")
+                                 : Texts::tr("interrupted: %1 (program them again)"))
+                   .arg(interrupted);
     }
     writeOutText(out.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     return worst;

@@ -90,6 +90,8 @@ private slots:
     void screen_data();
     void screen();
     void slotFollowsItsLocation();
+    void language_data();
+    void language();
 
 private:
     void startSim(const SimOptions &opts = {}, int count = 1);
@@ -110,6 +112,9 @@ private:
     QString m_stderr;  // where the program's standard error goes, when not to us
     QString m_stdout;  // and its standard output
     QProcess *m_running = nullptr;
+    // NAME=value (an empty value unsets it) for the locale; while none are given, --lang en
+    // keeps every expectation English on any machine.
+    QStringList m_locale;
 };
 
 void TestCli::init()
@@ -164,6 +169,14 @@ Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt,
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("VELMOR4_PORT"));
+    for (const QString &setting : m_locale) {
+        const QString name = setting.section(QLatin1Char('='), 0, 0),
+                      value = setting.section(QLatin1Char('='), 1);
+        if (value.isEmpty())
+            env.remove(name);
+        else
+            env.insert(name, value);
+    }
     QStringList names, portArgs;
     size_t sim = 0;
     for (const QString &port : ports.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -199,6 +212,8 @@ Run TestCli::run(const QStringList &args, const QString &ports, int interruptAt,
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     QString program = qEnvironmentVariable("VELMOR4_CLI", QStringLiteral(VELMOR4_CLI));
     QStringList arguments = (names.size() > 1 ? portArgs : QStringList()) + args;
+    if (m_locale.isEmpty())
+        arguments = QStringList{QStringLiteral("--lang"), QStringLiteral("en")} + arguments;
     if (qEnvironmentVariableIsSet("VELMOR4_CLI_EMULATOR")) {
         arguments.prepend(program);
         program = qEnvironmentVariable("VELMOR4_CLI_EMULATOR");
@@ -764,6 +779,36 @@ void TestCli::slotFollowsItsLocation()
     }
     QCOMPARE(portsBySlot["slot1"], QSet<QString>({"ttyUSB0", "ttyUSB7"}));
     QCOMPARE(portsBySlot["slot2"], QSet<QString>({"ttyUSB1"}));
+}
+
+// The tool speaks the user's language, Russian or English, unless --lang says which; a usage
+// error comes in it too.
+void TestCli::language_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<QString>("message");
+    const QString russian = QStringLiteral("LANGUAGE=ru_RU:ru LC_ALL=ru_RU.UTF-8 LANG=ru_RU.UTF-8"),
+                  inRussian = QStringLiteral("не удаётся прочитать файл стенда nofile: "),
+                  inEnglish = QStringLiteral("cannot read the fixture nofile: ");
+    QTest::newRow("--lang ru") << QString() << "--lang ru --fixture nofile version" << inRussian;
+    QTest::newRow("Russian user") << russian << "--fixture nofile version" << inRussian;
+    QTest::newRow("Russian user, --lang en")
+        << russian << "--lang en --fixture nofile version" << inEnglish;
+    QTest::newRow("C locale") << "LANGUAGE= LC_ALL=C LANG=C"
+                              << "--fixture nofile version" << inEnglish;
+}
+
+void TestCli::language()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, args);
+    QFETCH(QString, message);
+    m_locale = locale.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const Run r = run(args.split(QLatin1Char(' ')), QString());
+    m_locale.clear();
+    QCOMPARE(r.code, 2);
+    QVERIFY2(QString::fromUtf8(r.err).startsWith(QStringLiteral("velmor4_cli: ") + message), r.err);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
