@@ -2,6 +2,397 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Configures the Velmor4 line-switching device over a serial port.
+Data goes to standard output; messages, progress and the trace to standard error.</source>
+        <translation>Настраивает коммутатор линий Velmor4 через последовательный порт.
+Данные — в стандартный вывод; сообщения, ход работы и трассировка — в stderr.</translation>
+    </message>
+    <message>
+        <source>Commands:</source>
+        <translation>Команды:</translation>
+    </message>
+    <message>
+        <source>  list          the system&apos;s serial ports, one a line, tab-separated: name,
+                description, manufacturer, VID:PID (hex), USB serial number,
+                USB location (the hub port path, e.g. 1-1.2:1.0)</source>
+        <translation>  list          последовательные порты системы, по одному в строке, через
+                табуляцию: имя, описание, производитель, VID:PID (hex),
+                серийный номер USB, место подключения USB (путь по портам
+                хаба, например 1-1.2:1.0)</translation>
+    </message>
+    <message>
+        <source>  fixture new -o FILE
+                a fixture file for the adapters plugged in now: one slot per
+                USB location, in location order, to rename as the fixture
+                labels them</source>
+        <translation>  fixture new -o FILE
+                файл стенда для подключённых сейчас адаптеров: по гнезду на
+                место подключения USB, по порядку мест; гнёзда переименуйте
+                по надписям стенда</translation>
+    </message>
+    <message>
+        <source>  version       the firmware version as &quot;major.minor&quot; (&quot;1.05&quot;)</source>
+        <translation>  version       версия прошивки в виде &quot;старшая.младшая&quot; (&quot;1.05&quot;)</translation>
+    </message>
+    <message>
+        <source>  read [FILE]   both settings blocks as a settings file, to FILE (replaced only
+                once complete) or to standard output; with several ports FILE
+                is a pattern where %p stands for the port (settings-%p.vlt),
+                with --wait %n for the device&apos;s number on its port</source>
+        <translation>  read [FILE]   оба блока настроек как файл настроек, в FILE (заменяется только
+                целиком) или в стандартный вывод; при нескольких портах FILE —
+                шаблон, где %p означает порт (settings-%p.vlt), а с --wait
+                %n — номер устройства на его порту</translation>
+    </message>
+    <message>
+        <source>  write FILE    checks the whole FILE, writes the system block, then the hardware
+                block, then reads both back and compares (unless --no-verify)</source>
+        <translation>  write FILE    проверяет весь FILE, записывает системный блок, затем
+                аппаратный, затем проверяет оба чтением (если нет --no-verify)</translation>
+    </message>
+    <message>
+        <source>  flash IMAGE   uploads IMAGE (1 to 54272 bytes) in 1024-byte chunks from
+                0x08002400; --verify reads it back and compares</source>
+        <translation>  flash IMAGE   записывает IMAGE (от 1 до 54272 байт) блоками по 1024 байта с
+                адреса 0x08002400; --verify проверяет записанное чтением</translation>
+    </message>
+    <message>
+        <source>  program       sets a device up in one job, in this order: --settings FILE
+                (as write), --firmware IMAGE (as flash), --expect-version X.YY
+                (reads the version and compares); any of them, or --job FILE;
+                all checked before anything is sent; what it writes is read
+                back and compared unless --no-verify</source>
+        <translation>  program       настраивает устройство одним заданием, в таком порядке:
+                --settings FILE (как write), --firmware IMAGE (как flash),
+                --expect-version X.YY (читает версию и сравнивает); любые из
+                них или --job FILE; всё проверяется до первой отправки;
+                записанное проверяется чтением, если нет --no-verify</translation>
+    </message>
+    <message>
+        <source>  job new       writes a job file (-o FILE) from released files: --settings,
+                --firmware, --expect-version, --name, --line; each file with
+                its SHA-256, which program --job checks before any port is
+                opened (a missing or changed file: exit status 2)</source>
+        <translation>  job new       пишет файл задания (-o FILE) из выпущенных файлов: --settings,
+                --firmware, --expect-version, --name, --line; каждый файл с его
+                SHA-256, который program --job проверяет до открытия портов
+                (нет файла или он изменён: код завершения 2)</translation>
+    </message>
+    <message>
+        <source>  stats REPORT...
+                devices, passed and failed by slot, job and day (UTC), the
+                failures seen most and the slots to check; --since DATE,
+                --job NAME|SHA256, --station NAME pick records, --html FILE
+                writes the same as a page with charts</source>
+        <translation>  stats REPORT...
+                устройства, годные и отказы по гнёздам, заданиям и дням (UTC),
+                самые частые отказы и гнёзда, которые стоит проверить;
+                --since DATE, --job NAME|SHA256, --station NAME отбирают
+                записи, --html FILE пишет то же страницей с диаграммами</translation>
+    </message>
+    <message>
+        <source>Several ports (--port or --serial given more than once, --ports, --fixture):
+the command runs on all of them at once, with one progress line per port, and
+ends with a table on standard output: slot, port, USB location and serial
+number, result, time and the message of a failure. The exit status is the
+worst port&apos;s.</source>
+        <translation>Несколько портов (--port или --serial больше одного раза, --ports, --fixture):
+команда выполняется на всех сразу, со строкой хода работы на каждый порт, и
+заканчивается таблицей в стандартном выводе: гнездо, порт, место подключения
+USB и серийный номер, результат, время и сообщение об отказе. Код завершения —
+худший из кодов портов.</translation>
+    </message>
+    <message>
+        <source>--fixture FILE names the slots of a fixture, one a line: NAME location=VALUE,
+NAME serial=VALUE or NAME port=VALUE (# begins a comment). Each slot&apos;s adapter
+is looked up by that identity whenever it is opened, since system names move
+from adapter to adapter; an identity that matches two ports is refused.</source>
+        <translation>--fixture FILE задаёт гнёзда стенда, по одному в строке: NAME location=VALUE,
+NAME serial=VALUE или NAME port=VALUE (# начинает комментарий). Адаптер гнезда
+ищется по этому признаку при каждом открытии, так как системные имена
+переходят от адаптера к адаптеру; признак, подходящий к двум портам,
+отвергается.</translation>
+    </message>
+    <message>
+        <source>--wait (a fixture that runs by itself): each slot waits quietly for a device (a
+version request every 500 ms), runs the command on it, then waits until it no
+longer answers (taken off) and for the next one, until Ctrl+C. Each slot&apos;s line
+says &quot;waiting for a device&quot;, how far the job is, or &quot;done: PASS, remove the
+device&quot; (FAIL and the result word when it failed). An adapter missing or lost
+is looked for every 500 ms (&quot;adapter lost: waiting for it&quot;) and taken up
+again, under a new system name too; a device it held must be taken off first.
+The run ends with a table: per slot the devices served, passed (PASS) and
+failed (FAIL), and how many Ctrl+C cut off; the exit status is the worst
+device&apos;s.</source>
+        <translation>--wait (стенд работает сам): каждое гнездо молча ждёт устройство (запрос версии
+каждые 500 мс), выполняет на нём команду, затем ждёт, пока оно перестанет
+отвечать (снято), и следующее, до Ctrl+C. Строка гнезда показывает &quot;ждёт
+устройство&quot;, ход задания или &quot;готово: PASS, снимите устройство&quot; (FAIL и слово
+результата при отказе). Отсутствующий или потерянный адаптер ищется каждые
+500 мс (&quot;адаптер потерян: ждёт его подключения&quot;) и подхватывается снова, в том
+числе под новым системным именем; устройство на нём сначала нужно снять.
+В конце — таблица: по каждому гнезду обслужено устройств, годных (PASS) и
+отказов (FAIL), и сколько прервал Ctrl+C; код завершения — худший из кодов
+устройств.</translation>
+    </message>
+    <message>
+        <source>--report FILE appends one JSON object a line for every device and command:
+start, end (ISO 8601, UTC), slot, location, port, serial, vid_pid,
+description, command, files (role, path, size, sha256), verify, settings
+(blocks_written, verified), firmware (chunks_written, chunks_total, verified),
+version, expected_version, result, exit_status, message, operator, order,
+station, job (path, name, line, sha256), tool_version, qt_version, os; null
+where they do not apply. Each record is flushed as soon as its device is done.</source>
+        <translation>--report FILE дописывает по объекту JSON в строке на каждое устройство и
+команду: start, end (ISO 8601, UTC), slot, location, port, serial, vid_pid,
+description, command, files (role, path, size, sha256), verify, settings
+(blocks_written, verified), firmware (chunks_written, chunks_total, verified),
+version, expected_version, result, exit_status, message, operator, order,
+station, job (path, name, line, sha256), tool_version, qt_version, os; null,
+где поле неприменимо. Запись сбрасывается на диск, как только устройство готово.</translation>
+    </message>
+    <message>
+        <source>--events FILE (&quot;-&quot;: standard output, which then carries nothing else) writes
+one JSON object a line as things happen: started, progress, step, ended (one per
+device started), adapter_lost, adapter_back. See the manual page.</source>
+        <translation>--events FILE (&quot;-&quot;: стандартный вывод, в который тогда не идёт ничего другого)
+пишет по объекту JSON в строке по мере событий: started, progress, step, ended
+(по одному на каждое начатое устройство), adapter_lost, adapter_back. См.
+страницу руководства.</translation>
+    </message>
+    <message>
+        <source>Result words (summary, report) with their exit status:</source>
+        <translation>Слова результата (итог, отчёт) и их коды завершения:</translation>
+    </message>
+    <message>
+        <source>  ok (0)             success, everything confirmed by the device (PASS)</source>
+        <translation>  ok (0)             успех, всё подтверждено устройством (PASS)</translation>
+    </message>
+    <message>
+        <source>  device (1)         the device refused or answered wrongly: refused write,
+                     unknown version record, wrong reply size, verify
+                     mismatch, another version than --expect-version</source>
+        <translation>  device (1)         устройство отказало или ответило неверно: отклонённая
+                     запись, неизвестная запись версии, неверный размер
+                     ответа, расхождение при проверке чтением, версия не та,
+                     что в --expect-version</translation>
+    </message>
+    <message>
+        <source>  input (2)          bad usage or bad input: unknown command, no port,
+                     unreadable or invalid settings file, empty or oversized
+                     image, a report or output file that cannot be written;
+                     nothing was sent</source>
+        <translation>  input (2)          неверный вызов или входные данные: неизвестная команда,
+                     нет порта, нечитаемый или неверный файл настроек,
+                     пустой или слишком большой образ, отчёт или выходной
+                     файл, который нельзя записать; ничего не отправлено</translation>
+    </message>
+    <message>
+        <source>  link (3)           communication failure: the port cannot be opened, no
+                     reply, bad checksum (after the retries), a port that
+                     keeps sending data that answers no request</source>
+        <translation>  link (3)           сбой связи: порт не открывается, нет ответа, неверная
+                     контрольная сумма (после повторов), порт непрерывно
+                     шлёт данные, не отвечающие ни на один запрос</translation>
+    </message>
+    <message>
+        <source>  interrupted (130)  Ctrl+C, SIGTERM, console closed: nothing more was sent;
+                     flash and program say after how many chunks they stopped</source>
+        <translation>  interrupted (130)  Ctrl+C, SIGTERM, закрыта консоль: больше ничего не
+                     отправлено; flash и program сообщают, после скольких
+                     блоков остановились</translation>
+    </message>
+    <message>
+        <source>Any result but ok is a FAIL.</source>
+        <translation>Любой результат, кроме ok, — FAIL.</translation>
+    </message>
+    <message>
+        <source>The serial port: a system name (ttyUSB0, COM3) or a device path; repeat it for several ports at once. Default: the environment variable VELMOR4_PORT.</source>
+        <translation>Последовательный порт: системное имя (ttyUSB0, COM3) или путь к устройству; повторите для нескольких портов сразу. По умолчанию: переменная окружения VELMOR4_PORT.</translation>
+    </message>
+    <message>
+        <source>Instead of --port: the port whose USB serial number is &lt;number&gt; (repeatable).</source>
+        <translation>Вместо --port: порт с серийным номером USB &lt;number&gt; (можно повторять).</translation>
+    </message>
+    <message>
+        <source>Every serial port the system lists (all), every USB adapter (usb), or every adapter of one kind (a VID:PID such as 0403:6001), at once.</source>
+        <translation>Сразу все последовательные порты системы (all), все адаптеры USB (usb) или все адаптеры одного типа (VID:PID, например 0403:6001).</translation>
+    </message>
+    <message>
+        <source>Reply timeout in milliseconds, from the end of the request (default 3000).</source>
+        <translation>Тайм-аут ответа в миллисекундах, от конца запроса (по умолчанию 3000).</translation>
+    </message>
+    <message>
+        <source>Resend a request that got no reply or a reply with a bad checksum, up to &lt;n&gt; times (default 0). A resent write repeats the same bytes at the same address.</source>
+        <translation>Повторять запрос без ответа или с ответом с неверной контрольной суммой, до &lt;n&gt; раз (по умолчанию 0). Повторная запись шлёт те же байты по тому же адресу.</translation>
+    </message>
+    <message>
+        <source>flash: read the image back and compare (program always does).</source>
+        <translation>flash: проверить образ чтением (program делает это всегда).</translation>
+    </message>
+    <message>
+        <source>write, program: read nothing back.</source>
+        <translation>write, program: ничего не проверять чтением.</translation>
+    </message>
+    <message>
+        <source>program: write these settings and read them back.</source>
+        <translation>program: записать эти настройки и проверить их чтением.</translation>
+    </message>
+    <message>
+        <source>program: flash this image.</source>
+        <translation>program: прошить этот образ.</translation>
+    </message>
+    <message>
+        <source>program: the version the device must report, like 1.05.</source>
+        <translation>program: версия, которую должно сообщить устройство, например 1.05.</translation>
+    </message>
+    <message>
+        <source>The slots of a fixture, from &lt;file&gt; (below).</source>
+        <translation>Гнёзда стенда из &lt;file&gt; (см. ниже).</translation>
+    </message>
+    <message>
+        <source>A fixture: on each port, one device after another until Ctrl+C (below).</source>
+        <translation>Стенд: на каждом порту устройство за устройством до Ctrl+C (см. ниже).</translation>
+    </message>
+    <message>
+        <source>Append a JSON record of every device to &lt;file&gt; (below).</source>
+        <translation>Дописывать запись JSON о каждом устройстве в &lt;file&gt; (см. ниже).</translation>
+    </message>
+    <message>
+        <source>Log every frame sent and received, timestamped, in hex, to &lt;file&gt; (&quot;-&quot; for standard error).</source>
+        <translation>Записывать каждый отправленный и принятый кадр, с отметкой времени, в hex, в &lt;file&gt; (&quot;-&quot; — стандартный поток ошибок).</translation>
+    </message>
+    <message>
+        <source>No progress and no success messages.</source>
+        <translation>Без хода работы и сообщений об успехе.</translation>
+    </message>
+    <message>
+        <source>program: run this job file (see job new); stats: only this job&apos;s records, by name or SHA-256.</source>
+        <translation>program: выполнить этот файл задания (см. job new); stats: только записи этого задания, по имени или SHA-256.</translation>
+    </message>
+    <message>
+        <source>Who sets the devices up, for the report.</source>
+        <translation>Кто настраивает устройства, для отчёта.</translation>
+    </message>
+    <message>
+        <source>The work order, for the report.</source>
+        <translation>Заказ, для отчёта.</translation>
+    </message>
+    <message>
+        <source>The station, for the report (default: the host name); stats: only its records.</source>
+        <translation>Рабочее место, для отчёта (по умолчанию имя компьютера); stats: только его записи.</translation>
+    </message>
+    <message>
+        <source>Write what happens as JSON lines to &lt;file&gt; (&quot;-&quot; for standard output).</source>
+        <translation>Писать события строками JSON в &lt;file&gt; (&quot;-&quot; — стандартный вывод).</translation>
+    </message>
+    <message>
+        <source>job new, fixture new: the file to write.</source>
+        <translation>job new, fixture new: файл, который нужно записать.</translation>
+    </message>
+    <message>
+        <source>job new: the job&apos;s name.</source>
+        <translation>job new: имя задания.</translation>
+    </message>
+    <message>
+        <source>job new: the line or station it is for.</source>
+        <translation>job new: линия или рабочее место, для которых оно.</translation>
+    </message>
+    <message>
+        <source>stats: only records from this day (UTC) or time on.</source>
+        <translation>stats: только записи начиная с этого дня (UTC) или времени.</translation>
+    </message>
+    <message>
+        <source>stats: also write it as a page.</source>
+        <translation>stats: также записать итог страницей.</translation>
+    </message>
+    <message>
+        <source>The language of messages and help: ru or en (default: the user&apos;s language).</source>
+        <translation>Язык сообщений и справки: ru или en (по умолчанию язык пользователя).</translation>
+    </message>
+    <message>
+        <source>list, fixture, version, read, write, flash, program, job or stats (below).</source>
+        <translation>list, fixture, version, read, write, flash, program, job или stats (см. ниже).</translation>
+    </message>
+    <message>
+        <source>%1 See velmor4_cli --help.</source>
+        <translation>%1 См. velmor4_cli --help.</translation>
+    </message>
+    <message>
+        <source>--timeout wants milliseconds from 1 to 3600000</source>
+        <translation>--timeout требует число миллисекунд от 1 до 3600000</translation>
+    </message>
+    <message>
+        <source>--retries wants a number from 0 to 100</source>
+        <translation>--retries требует число от 0 до 100</translation>
+    </message>
+    <message>
+        <source>--port and --serial exclude each other</source>
+        <translation>--port и --serial исключают друг друга</translation>
+    </message>
+    <message>
+        <source>--ports takes all, usb or a VID:PID of four hex digits each, like 0403:6001, once</source>
+        <translation>--ports принимает один раз all, usb или VID:PID из двух групп по четыре шестнадцатеричные цифры, например 0403:6001</translation>
+    </message>
+    <message>
+        <source>--ports excludes --port and --serial</source>
+        <translation>--ports исключает --port и --serial</translation>
+    </message>
+    <message>
+        <source>--fixture excludes --port, --serial and --ports</source>
+        <translation>--fixture исключает --port, --serial и --ports</translation>
+    </message>
+    <message>
+        <source>--verify and --no-verify exclude each other</source>
+        <translation>--verify и --no-verify исключают друг друга</translation>
+    </message>
+    <message>
+        <source>no command given. See velmor4_cli --help.</source>
+        <translation>команда не указана. См. velmor4_cli --help.</translation>
+    </message>
+    <message>
+        <source>unknown command %1. See velmor4_cli --help.</source>
+        <translation>неизвестная команда %1. См. velmor4_cli --help.</translation>
+    </message>
+    <message>
+        <source>--%1 belongs to %2</source>
+        <translation>--%1 относится к %2</translation>
+    </message>
+    <message>
+        <source>usage: velmor4_cli [options] %1</source>
+        <translation>использование: velmor4_cli [параметры] %1</translation>
+    </message>
+    <message>
+        <source>with --events -, standard output carries the events: give read a FILE</source>
+        <translation>с --events - стандартный вывод занят событиями: укажите read файл FILE</translation>
+    </message>
+    <message>
+        <source>--job names the files and the version itself: it excludes --settings, --firmware and --expect-version</source>
+        <translation>--job сам задаёт файлы и версию: он исключает --settings, --firmware и --expect-version</translation>
+    </message>
+    <message>
+        <source>cannot write the trace to %1: %2</source>
+        <translation>не удаётся записать трассировку в %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot append to the report %1: %2</source>
+        <translation>не удаётся дописать отчёт %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot write the events to %1: %2</source>
+        <translation>не удаётся записать поток событий в %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Console</name>
+    <message>
+        <source>%1: starting</source>
+        <translation>%1: запуск</translation>
+    </message>
+</context>
+<context>
     <name>Events</name>
     <message>
         <source>cannot write the events any more: %1</source>
@@ -28,6 +419,72 @@
     <message>
         <source>Firmware version: %1</source>
         <translation>Версия прошивки: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Fixture</name>
+    <message>
+        <source>adapter lost: waiting for it</source>
+        <translation>адаптер потерян: ждёт его подключения</translation>
+    </message>
+    <message>
+        <source>ambiguous: %1 matches %2; waiting for one of them to go</source>
+        <translation>неоднозначно: %1 подходит к %2; ждёт, пока один из них не отключат</translation>
+    </message>
+    <message>
+        <source>waiting for a device</source>
+        <translation>ждёт устройство</translation>
+    </message>
+    <message>
+        <source>waiting for a device (%1 done, %2 PASS)</source>
+        <translation>ждёт устройство (готово %1, PASS %2)</translation>
+    </message>
+    <message>
+        <source>device %1: %2</source>
+        <translation>устройство %1: %2</translation>
+    </message>
+    <message>
+        <source>done: FAIL (%1), remove the device</source>
+        <translation>готово: FAIL (%1), снимите устройство</translation>
+    </message>
+    <message>
+        <source>done: PASS, remove the device</source>
+        <translation>готово: PASS, снимите устройство</translation>
+    </message>
+    <message>
+        <source>port failed, trying again: %1</source>
+        <translation>сбой порта, новая попытка: %1</translation>
+    </message>
+    <message>
+        <source>interrupted: program it again</source>
+        <translation>прервано: запрограммируйте его заново</translation>
+    </message>
+    <message>
+        <source>stopped: %1 done, %2 PASS</source>
+        <translation>остановлено: готово %1, PASS %2</translation>
+    </message>
+</context>
+<context>
+    <name>FixtureFile</name>
+    <message>
+        <source>line %1: %2</source>
+        <translation>строка %1: %2</translation>
+    </message>
+    <message>
+        <source>want NAME location=VALUE, NAME serial=VALUE or NAME port=VALUE, not &quot;%1&quot;</source>
+        <translation>нужно NAME location=VALUE, NAME serial=VALUE или NAME port=VALUE, а не &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>the slot name %1 is used twice</source>
+        <translation>имя гнезда %1 встречается дважды</translation>
+    </message>
+    <message>
+        <source>%1 names the adapter of another slot</source>
+        <translation>%1 указывает на адаптер другого гнезда</translation>
+    </message>
+    <message>
+        <source>no slot in it</source>
+        <translation>в нём нет ни одного гнезда</translation>
     </message>
 </context>
 <context>
@@ -460,6 +917,53 @@ Port: %1</source>
     </message>
 </context>
 <context>
+    <name>Ports</name>
+    <message>
+        <source>fixture new wants -o FILE</source>
+        <translation>fixture new требует -o FILE</translation>
+    </message>
+    <message>
+        <source>no USB adapter with a location is plugged in (velmor4_cli list shows them)</source>
+        <translation>не подключён ни один адаптер USB с местом подключения (адаптеры показывает velmor4_cli list)</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>не удаётся записать %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot read the fixture %1: %2</source>
+        <translation>не удаётся прочитать файл стенда %1: %2</translation>
+    </message>
+    <message>
+        <source>fixture %1, %2</source>
+        <translation>файл стенда %1, %2</translation>
+    </message>
+    <message>
+        <source>--ports %1: the system lists no such serial port (velmor4_cli list shows them)</source>
+        <translation>--ports %1: в системе нет такого последовательного порта (порты показывает velmor4_cli list)</translation>
+    </message>
+    <message>
+        <source>no port given: use --port NAME, --serial NUMBER, --ports all or --fixture FILE, or set VELMOR4_PORT</source>
+        <translation>порт не указан: задайте --port NAME, --serial NUMBER, --ports all или --fixture FILE либо переменную VELMOR4_PORT</translation>
+    </message>
+    <message>
+        <source>slot %1 (%2)</source>
+        <translation>гнездо %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 matches several ports: %2; name one by its location instead (velmor4_cli list shows them)</source>
+        <translation>%1 подходит к нескольким портам: %2; укажите один по месту подключения (порты показывает velmor4_cli list)</translation>
+    </message>
+    <message>
+        <source>no port has the USB serial number %1 (velmor4_cli list shows them)</source>
+        <translation>ни у одного порта нет серийного номера USB %1 (порты показывает velmor4_cli list)</translation>
+    </message>
+    <message>
+        <source>%1 and %2 are the same port, %3</source>
+        <translation>%1 и %2 — один и тот же порт, %3</translation>
+    </message>
+</context>
+<context>
     <name>Program</name>
     <message>
         <source>program wants --settings FILE, --firmware IMAGE or --expect-version X.YY, or several of them</source>
@@ -483,6 +987,64 @@ Port: %1</source>
     </message>
 </context>
 <context>
+    <name>Progress</name>
+    <message>
+        <source>estimating</source>
+        <translation>оценка…</translation>
+    </message>
+    <message>
+        <source>%1:%2 left</source>
+        <translation>осталось %1:%2</translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Displays help on commandline options.</source>
+        <translation>Показать справку по параметрам командной строки.</translation>
+    </message>
+    <message>
+        <source>Displays help including Qt specific options.</source>
+        <translation>Показать справку вместе с параметрами Qt.</translation>
+    </message>
+    <message>
+        <source>Displays version information.</source>
+        <translation>Показать версию.</translation>
+    </message>
+    <message>
+        <source>Usage: %1</source>
+        <translation>Использование: %1</translation>
+    </message>
+    <message>
+        <source>[options]</source>
+        <translation>[параметры]</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>Параметры:</translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation>Аргументы:</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Неизвестный параметр &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>Неизвестные параметры: %1.</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>Нет значения после &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>Лишнее значение после &apos;%1&apos;.</translation>
+    </message>
+</context>
+<context>
     <name>Report</name>
     <message>
         <source>not a regular file</source>
@@ -491,6 +1053,69 @@ Port: %1</source>
     <message>
         <source>cannot append to the report %1: %2</source>
         <translation>не удаётся дописать отчёт %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Runner</name>
+    <message>
+        <source>no adapter with %1 is plugged in</source>
+        <translation>адаптер с %1 не подключён</translation>
+    </message>
+    <message>
+        <source>program it again</source>
+        <translation>запрограммируйте его заново</translation>
+    </message>
+    <message>
+        <source>SLOT</source>
+        <translation>ГНЕЗДО</translation>
+    </message>
+    <message>
+        <source>PORT</source>
+        <translation>ПОРТ</translation>
+    </message>
+    <message>
+        <source>LOCATION</source>
+        <translation>МЕСТО</translation>
+    </message>
+    <message>
+        <source>SERIAL</source>
+        <translation>С/Н</translation>
+    </message>
+    <message>
+        <source>DEVICES</source>
+        <translation>УСТРОЙСТВ</translation>
+    </message>
+    <message>
+        <source>RESULT</source>
+        <translation>ИТОГ</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>ВРЕМЯ</translation>
+    </message>
+    <message>
+        <source>MESSAGE</source>
+        <translation>СООБЩЕНИЕ</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 с</translation>
+    </message>
+    <message>
+        <source>devices: %1, passed: %2</source>
+        <translation>устройств: %1, годных: %2</translation>
+    </message>
+    <message>
+        <source>%1 of %2 ports ok</source>
+        <translation>успешно: %1 из %2 портов</translation>
+    </message>
+    <message>
+        <source>interrupted: %1 (program it again)</source>
+        <translation>прервано: %1 (запрограммируйте его заново)</translation>
+    </message>
+    <message>
+        <source>interrupted: %1 (program them again)</source>
+        <translation>прервано: %1 (запрограммируйте их заново)</translation>
     </message>
 </context>
 <context>
@@ -778,6 +1403,53 @@ Check the device&apos;s power, the cable and the port choice.</source>
     <message>
         <source>cannot write %1: %2</source>
         <translation>не удаётся записать %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Transaction</name>
+    <message>
+        <source>write of %1 bytes at %2</source>
+        <translation>запись %1 байт по адресу %2</translation>
+    </message>
+    <message>
+        <source>read of %1 bytes at %2</source>
+        <translation>чтение %1 байт по адресу %2</translation>
+    </message>
+    <message>
+        <source>no reply, resending (%1 of %2)</source>
+        <translation>нет ответа, повтор (%1 из %2)</translation>
+    </message>
+    <message>
+        <source>bad checksum, resending (%1 of %2)</source>
+        <translation>неверная контрольная сумма, повтор (%1 из %2)</translation>
+    </message>
+    <message>
+        <source>, %1 attempts</source>
+        <translation>, попыток: %1</translation>
+    </message>
+    <message>
+        <source>no reply from the device on %1 within %2 ms (%3%4)</source>
+        <translation>нет ответа от устройства на %1 за %2 мс (%3%4)</translation>
+    </message>
+    <message>
+        <source>reply with a bad checksum from the device on %1 (%2%3)</source>
+        <translation>ответ с неверной контрольной суммой от устройства на %1 (%2%3)</translation>
+    </message>
+    <message>
+        <source>interrupted during the %1; nothing more was sent</source>
+        <translation>прервано во время операции: %1; больше ничего не отправлено</translation>
+    </message>
+    <message>
+        <source>the device answered %1 bytes to a read of %2 bytes at %3</source>
+        <translation>устройство ответило %1 байт на чтение %2 байт по адресу %3</translation>
+    </message>
+    <message>
+        <source>the device refused the write of %1 bytes at %2</source>
+        <translation>устройство отклонило запись %1 байт по адресу %2</translation>
+    </message>
+    <message>
+        <source>verify failed at %1: wrote 0x%2, read back 0x%3</source>
+        <translation>проверка чтением не прошла по адресу %1: записано 0x%2, прочитано 0x%3</translation>
     </message>
 </context>
 <context>
