@@ -762,7 +762,7 @@ void TestCli::slotFollowsItsLocation()
     });
     driver.start(50);
     r = run(cmd("--fixture fx --wait --report r.jsonl version"), QString());
-    QCOMPARE(step, 5);
+    QVERIFY2(step == 5, "step " + QByteArray::number(step) + ": " + r.err);
     qunsetenv("VELMOR4_SYSFS_ROOT");
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.contains("slot1 (1-1.2:1.0): adapter lost: waiting for it"), r.err);
