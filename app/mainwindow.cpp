@@ -11,12 +11,10 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <QTranslator>
 
 // The window speaks Russian whatever the system's language, also where no main() of ours runs
 // (a test that builds the window alone).
@@ -43,23 +41,10 @@ int titleBarWidth(const QWidget *window)
     return window->fontMetrics().horizontalAdvance(window->windowTitle()) + kTitleBarExtra;
 }
 
-void setUpApplication(QApplication &app)
+void setUpApplication(QApplication &)
 {
-    // The interface is Russian whatever the system's language, and so are Qt's own dialogs:
-    // the copy beside the executable (the Windows zip), else the system's (Debian's l10n).
-    auto *qtTexts = new QTranslator(&app);
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    const QString systemDir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-#else
-    const QString systemDir = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
-#endif
-    for (const QString &dir :
-         {QCoreApplication::applicationDirPath() + QStringLiteral("/translations"), systemDir}) {
-        if (qtTexts->load(QStringLiteral("qtbase_ru"), dir)) {
-            QCoreApplication::installTranslator(qtTexts);
-            break;
-        }
-    }
+    // The interface is Russian whatever the system's language, and so are Qt's own dialogs.
+    installQtRussianTexts();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vt.ico")));
     // Lets the desktop match the window to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.velmor4.Util"));

@@ -25,11 +25,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Console)
-};
-
 constexpr int kDefaultColumns = 80;
 
 QMutex g_lock;
@@ -300,7 +295,7 @@ void startBoard(const QStringList &tags)
     QMutexLocker lock(&g_lock);
     g_rows.clear();
     for (const QString &tag : tags)
-        g_rows << Texts::tr("%1: starting").arg(tag);
+        g_rows << CliText::tr("%1: starting").arg(tag);
     if (boardOnTerminal())
         redraw();
 }

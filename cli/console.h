@@ -3,8 +3,15 @@
 #include "cli/exitstatus.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
+
+// The tool's texts are English in the code; their Russian is in the translation file.
+struct CliText
+{
+    Q_DECLARE_TR_FUNCTIONS(velmor4_cli)
+};
 
 // Data goes to standard output; messages, progress and the trace to standard error. Every
 // function here may be called from any port's thread.

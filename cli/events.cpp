@@ -21,11 +21,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Events)
-};
-
 QMutex g_eventsLock;
 QFile g_events;
 std::atomic<bool> g_on{false};  // off again once the stream broke
@@ -50,7 +45,7 @@ void emitEvent(const char *event, const EventSource &who, QJsonObject fields,
         g_on = false;
         g_events.close();
         lock.unlock();
-        message(Texts::tr("cannot write the events any more: %1").arg(why));
+        message(CliText::tr("cannot write the events any more: %1").arg(why));
     }
 }
 

@@ -14,11 +14,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Fixture)
-};
-
 constexpr int kProbeIntervalMs = 500;
 // A device answers a version request within some 30 ms at 9600 baud.
 constexpr int kProbeTimeoutMs = 250;
@@ -97,8 +92,8 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
             for (const SystemPort &p : matches)
                 names << p.name;
             problem = matches.isEmpty()
-                ? Texts::tr("adapter lost: waiting for it")
-                : Texts::tr("ambiguous: %1 matches %2; waiting for one of them to go")
+                ? CliText::tr("adapter lost: waiting for it")
+                : CliText::tr("ambiguous: %1 matches %2; waiting for one of them to go")
                       .arg(identityText(slot), names.join(QStringLiteral(", ")));
             if (matches.isEmpty() && !lost) {
                 adapterLost({slot.name, verdict->port.path, qMax(1, device)});
@@ -125,8 +120,8 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
                     break;
                 holdsServed = false;
             }
-            line.show(verdict->devices == 0 ? Texts::tr("waiting for a device")
-                                            : Texts::tr("waiting for a device (%1 done, %2 PASS)")
+            line.show(verdict->devices == 0 ? CliText::tr("waiting for a device")
+                                            : CliText::tr("waiting for a device (%1 done, %2 PASS)")
                                                   .arg(verdict->devices)
                                                   .arg(verdict->passed));
             if ((status = awaitDevice(opt, tx, true)) != ExitOk)
@@ -140,7 +135,7 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
             verdict->passed += run.status == ExitOk;
             verdict->status = qMax(verdict->status, run.status);
             if (run.status != ExitOk)
-                lastFailure = Texts::tr("device %1: %2").arg(device).arg(run.message);
+                lastFailure = CliText::tr("device %1: %2").arg(device).arg(run.message);
             if (run.status == ExitInterrupted) {
                 ++verdict->interrupted;
                 cutOff = true;
@@ -148,9 +143,10 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
                 break;
             }
             if (run.status != ExitOk) {
-                done = Texts::tr("done: FAIL (%1), remove the device").arg(resultWord(run.status));
+                done
+                    = CliText::tr("done: FAIL (%1), remove the device").arg(resultWord(run.status));
             } else {
-                done = Texts::tr("done: PASS, remove the device");
+                done = CliText::tr("done: PASS, remove the device");
             }
         }
         if (status == ExitInterrupted)
@@ -159,13 +155,14 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
         // but cannot be used now.
         problem = takeFailures().section(QLatin1Char('\n'), 0, 0);
         if (matchSlot(slot, systemPorts(systemRoot())).size() == 1) {
-            line.show(Texts::tr("port failed, trying again: %1").arg(problem));
+            line.show(CliText::tr("port failed, trying again: %1").arg(problem));
             pause(kProbeIntervalMs);
         }
     }
     line.show(
-        cutOff ? Texts::tr("interrupted: program it again")
-               : Texts::tr("stopped: %1 done, %2 PASS").arg(verdict->devices).arg(verdict->passed));
+        cutOff
+            ? CliText::tr("interrupted: program it again")
+            : CliText::tr("stopped: %1 done, %2 PASS").arg(verdict->devices).arg(verdict->passed));
     takeFailures();
     setMuted(false);
     verdict->text = lastFailure.isEmpty() ? problem : lastFailure;

@@ -11,15 +11,6 @@
 #include <QSet>
 #include <QStringList>
 
-namespace {
-
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Ports)
-};
-
-}  // namespace
-
 ExitStatus listPorts(const CliOptions &, const QStringList &)
 {
     QString out;
@@ -37,19 +28,19 @@ ExitStatus listPorts(const CliOptions &, const QStringList &)
 ExitStatus newFixture(const CliOptions &opt, const QStringList &)
 {
     if (opt.output.isEmpty())
-        return fail(ExitUsage, Texts::tr("fixture new wants -o FILE"));
+        return fail(ExitUsage, CliText::tr("fixture new wants -o FILE"));
     const QVector<SystemPort> ports = systemPorts(systemRoot());
     const QByteArray text = fixtureText(ports);
     if (!text.contains("location=")) {
         return fail(
             ExitUsage,
-            Texts::tr("no USB adapter with a location is plugged in (velmor4_cli list shows "
-                      "them)"));
+            CliText::tr("no USB adapter with a location is plugged in (velmor4_cli list shows "
+                        "them)"));
     }
     QSaveFile file(opt.output);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         return fail(ExitUsage,
-                    Texts::tr("cannot write %1: %2").arg(opt.output, file.errorString()));
+                    CliText::tr("cannot write %1: %2").arg(opt.output, file.errorString()));
     }
     return ExitOk;
 }
@@ -64,10 +55,10 @@ ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<S
         if (!file.open(QIODevice::ReadOnly)) {
             return fail(
                 ExitUsage,
-                Texts::tr("cannot read the fixture %1: %2").arg(opt.fixture, file.errorString()));
+                CliText::tr("cannot read the fixture %1: %2").arg(opt.fixture, file.errorString()));
         }
         if (!parseFixture(file.read(1 << 20), &chosen, &why))
-            return fail(ExitUsage, Texts::tr("fixture %1, %2").arg(opt.fixture, why));
+            return fail(ExitUsage, CliText::tr("fixture %1, %2").arg(opt.fixture, why));
     }
     for (const QString &port : opt.ports)
         chosen << Slot{QString(), Slot::ByName, port};
@@ -82,8 +73,8 @@ ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<S
         if (chosen.isEmpty()) {
             return fail(
                 ExitUsage,
-                Texts::tr("--ports %1: the system lists no such serial port (velmor4_cli list "
-                          "shows them)")
+                CliText::tr("--ports %1: the system lists no such serial port (velmor4_cli list "
+                            "shows them)")
                     .arg(opt.portKind));
         }
     }
@@ -91,8 +82,8 @@ ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<S
         chosen << Slot{QString(), Slot::BySerial, serial};
     if (chosen.isEmpty()) {
         return fail(ExitUsage,
-                    Texts::tr("no port given: use --port NAME, --serial NUMBER, --ports all "
-                              "or --fixture FILE, or set VELMOR4_PORT"));
+                    CliText::tr("no port given: use --port NAME, --serial NUMBER, --ports all "
+                                "or --fixture FILE, or set VELMOR4_PORT"));
     }
 
     QVector<SystemPort> found;
@@ -101,14 +92,14 @@ ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<S
         const QVector<SystemPort> matches = matchSlot(slot, system);
         const QString who = slot.name.isEmpty()
             ? identityText(slot)
-            : Texts::tr("slot %1 (%2)").arg(slot.name, identityText(slot));
+            : CliText::tr("slot %1 (%2)").arg(slot.name, identityText(slot));
         if (matches.size() > 1) {
             QStringList names;
             for (const SystemPort &p : matches)
                 names << p.name;
             return fail(ExitUsage,
-                        Texts::tr("%1 matches several ports: %2; name one by its location "
-                                  "instead (velmor4_cli list shows them)")
+                        CliText::tr("%1 matches several ports: %2; name one by its location "
+                                    "instead (velmor4_cli list shows them)")
                             .arg(who, names.join(QStringLiteral(", "))));
         }
         SystemPort port = matches.value(0);
@@ -116,8 +107,8 @@ ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<S
             port.name = port.path = slot.value;  // opening it tells what is wrong
         if (matches.isEmpty() && slot.by == Slot::BySerial && slot.name.isEmpty() && !opt.wait) {
             return fail(ExitUsage,
-                        Texts::tr("no port has the USB serial number %1 (velmor4_cli list shows "
-                                  "them)")
+                        CliText::tr("no port has the USB serial number %1 (velmor4_cli list shows "
+                                    "them)")
                             .arg(slot.value));
         }
         if (!port.path.isEmpty()) {
@@ -125,7 +116,7 @@ ExitStatus chooseSlots(const CliOptions &opt, QVector<Slot> *slotList, QVector<S
             if (named.contains(key)) {
                 return fail(
                     ExitUsage,
-                    Texts::tr("%1 and %2 are the same port, %3").arg(named.value(key), who, key));
+                    CliText::tr("%1 and %2 are the same port, %3").arg(named.value(key), who, key));
             }
             named.insert(key, who);
         }

@@ -8,11 +8,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Progress)
-};
-
 constexpr int kFrameOverhead = 5;  // sync pair, length, checksum
 // The rate of the first requests (a quiet line awaited, short reads, a first chunk) says
 // little about the rest: the time left is known once a few chunks or seconds are through.
@@ -77,8 +72,8 @@ void JobProgress::advance(qint64 lineBytes)
         return;
     m_tenths = percent / 10;
     const QString time = left < 0
-        ? Texts::tr("estimating")
-        : Texts::tr("%1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+        ? CliText::tr("estimating")
+        : CliText::tr("%1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
     const QString text = QStringLiteral("%1%2 %3 %, %4 (%5)")
                              .arg(portTag(), m_verb)
                              .arg(percent)

@@ -16,11 +16,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Report)
-};
-
 QMutex g_reportLock;
 QFile g_report;
 
@@ -41,7 +36,7 @@ bool openReport(const QString &fileName, QString *error)
     // A FIFO would hold every device up until someone reads it.
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile()) {
-        *error = Texts::tr("not a regular file");
+        *error = CliText::tr("not a regular file");
         return false;
     }
     g_report.setFileName(fileName);
@@ -109,7 +104,7 @@ void reportRun(const Job &job, const DeviceRun &run)
     const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
     if (g_report.write(line) != line.size() || !g_report.flush()) {
         lock.unlock();
-        message(Texts::tr("cannot append to the report %1: %2")
+        message(CliText::tr("cannot append to the report %1: %2")
                     .arg(g_report.fileName(), g_report.errorString()));
     }
 }

@@ -18,11 +18,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Runner)
-};
-
 // A job of a few requests is over before a progress line could tell anything.
 constexpr qint64 kProgressWorthBytes = 4 * proto::kChunkSize;
 
@@ -129,7 +124,7 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
                 run.slot = slotList.at(i).name;
                 run.start = run.end = QDateTime::currentDateTimeUtc();
                 run.status = fail(ExitLink,
-                                  Texts::tr("no adapter with %1 is plugged in")
+                                  CliText::tr("no adapter with %1 is plugged in")
                                       .arg(identityText(slotList.at(i))));
                 run.message = takeFailures();
                 reportRun(job, run);
@@ -145,7 +140,7 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
             if (!opt.quiet) {
                 progressLine(
                     portTag() + resultWord(v.status) + QStringLiteral(": ")
-                        + (v.status == ExitInterrupted ? Texts::tr("program it again") : v.text),
+                        + (v.status == ExitInterrupted ? CliText::tr("program it again") : v.text),
                     true);
             }
         }));
@@ -159,17 +154,17 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
     const bool named = !slotList.first().name.isEmpty();
     QVector<QStringList> columns;
     if (named)
-        columns << QStringList{Texts::tr("SLOT")};
-    columns << QStringList{Texts::tr("PORT")} << QStringList{Texts::tr("LOCATION")}
-            << QStringList{Texts::tr("SERIAL")};
+        columns << QStringList{CliText::tr("SLOT")};
+    columns << QStringList{CliText::tr("PORT")} << QStringList{CliText::tr("LOCATION")}
+            << QStringList{CliText::tr("SERIAL")};
     const int first = columns.size();
     if (opt.wait) {
-        columns << QStringList{Texts::tr("DEVICES")} << QStringList{QStringLiteral("PASS")}
+        columns << QStringList{CliText::tr("DEVICES")} << QStringList{QStringLiteral("PASS")}
                 << QStringList{QStringLiteral("FAIL")};
     } else {
-        columns << QStringList{Texts::tr("RESULT")} << QStringList{Texts::tr("TIME")};
+        columns << QStringList{CliText::tr("RESULT")} << QStringList{CliText::tr("TIME")};
     }
-    columns << QStringList{Texts::tr("MESSAGE")};
+    columns << QStringList{CliText::tr("MESSAGE")};
     ExitStatus worst = ExitOk;
     int devices = 0, passed = 0, interrupted = 0;
     for (int i = 0; i < slotList.size(); ++i) {
@@ -187,7 +182,7 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
             columns[first + 2] << QString::number(v.devices - v.passed);
         } else {
             columns[first] << resultWord(v.status);
-            columns[first + 1] << Texts::tr("%1 s").arg(v.seconds, 0, 'f', 1);
+            columns[first + 1] << CliText::tr("%1 s").arg(v.seconds, 0, 'f', 1);
         }
         columns.last() << oneLine(v.text);
         worst = qMax(worst, v.status);
@@ -197,12 +192,12 @@ ExitStatus runJob(const CliOptions &opt, const QVector<Slot> &slotList,
     }
     QStringList out = summaryLines(columns, outputColumns());
     if (opt.wait)
-        out << Texts::tr("devices: %1, passed: %2").arg(devices).arg(passed);
+        out << CliText::tr("devices: %1, passed: %2").arg(devices).arg(passed);
     else
-        out << Texts::tr("%1 of %2 ports ok").arg(passed).arg(slotList.size());
+        out << CliText::tr("%1 of %2 ports ok").arg(passed).arg(slotList.size());
     if (interrupted > 0) {
-        out << (interrupted == 1 ? Texts::tr("interrupted: %1 (program it again)")
-                                 : Texts::tr("interrupted: %1 (program them again)"))
+        out << (interrupted == 1 ? CliText::tr("interrupted: %1 (program it again)")
+                                 : CliText::tr("interrupted: %1 (program them again)"))
                    .arg(interrupted);
     }
     writeOutText(out.join(QLatin1Char('\n')) + QLatin1Char('\n'));

@@ -1,5 +1,7 @@
 #include "cli/slots.h"
 
+#include "cli/console.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -8,11 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(FixtureFile)
-};
 
 const char *const kKeys[] = {"port", "location", "serial"};  // in Slot::Identity's order
 
@@ -56,12 +53,12 @@ bool parseFixture(const QByteArray &text, QVector<Slot> *slotList, QString *erro
             continue;
         const QRegularExpressionMatch m = line.match(content);
         const auto bad = [&](const QString &why) {
-            *error = Texts::tr("line %1: %2").arg(i + 1).arg(why);
+            *error = CliText::tr("line %1: %2").arg(i + 1).arg(why);
             return false;
         };
         if (!m.hasMatch()) {
-            return bad(Texts::tr("want NAME location=VALUE, NAME serial=VALUE or NAME "
-                                 "port=VALUE, not \"%1\"")
+            return bad(CliText::tr("want NAME location=VALUE, NAME serial=VALUE or NAME "
+                                   "port=VALUE, not \"%1\"")
                            .arg(content));
         }
         Slot slot;
@@ -75,15 +72,15 @@ bool parseFixture(const QByteArray &text, QVector<Slot> *slotList, QString *erro
             ? QStringLiteral("port=") + portKey(slot.value)
             : identityText(slot);
         if (names.contains(slot.name))
-            return bad(Texts::tr("the slot name %1 is used twice").arg(slot.name));
+            return bad(CliText::tr("the slot name %1 is used twice").arg(slot.name));
         if (identities.contains(identity))
-            return bad(Texts::tr("%1 names the adapter of another slot").arg(identityText(slot)));
+            return bad(CliText::tr("%1 names the adapter of another slot").arg(identityText(slot)));
         names << slot.name;
         identities << identity;
         out << slot;
     }
     if (out.isEmpty()) {
-        *error = Texts::tr("no slot in it");
+        *error = CliText::tr("no slot in it");
         return false;
     }
     *slotList = out;

@@ -17,11 +17,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Stats)
-};
-
 constexpr int kSuspectFailures = 5;  // fewer is chance, not a worn slot
 constexpr int kFailureRows = 10;
 constexpr int kBrokenNamed = 5;  // broken lines named one by one, the rest counted
@@ -111,10 +106,10 @@ QString advice(const Count &c)
     const int link = c.words.value(QStringLiteral("link"));
     const int device = c.words.value(QStringLiteral("device"));
     if (link > 0 && link >= device)
-        return Texts::tr("check its contacts and cable");
+        return CliText::tr("check its contacts and cable");
     if (device > 0)
-        return Texts::tr("check its contacts and the device's supply");
-    return Texts::tr("check its adapter, contacts and cable");
+        return CliText::tr("check its contacts and the device's supply");
+    return CliText::tr("check its adapter, contacts and cable");
 }
 
 bool accepted(const QJsonObject &o, const QDateTime &start, const Filter &f)
@@ -140,8 +135,9 @@ ExitStatus collect(const QStringList &reports, const Filter &filter, Yield *y)
     for (const QString &report : reports) {
         QFile file(report);
         if (!file.open(QIODevice::ReadOnly)) {
-            return fail(ExitUsage,
-                        Texts::tr("cannot read the report %1: %2").arg(report, file.errorString()));
+            return fail(
+                ExitUsage,
+                CliText::tr("cannot read the report %1: %2").arg(report, file.errorString()));
         }
         ++y->reports;
         for (int lineNumber = 1; !file.atEnd(); ++lineNumber) {
@@ -154,7 +150,8 @@ ExitStatus collect(const QStringList &reports, const Filter &filter, Yield *y)
             const QString result = text(o, "result");
             if (!start.isValid() || result.isEmpty()) {
                 if (++y->broken <= kBrokenNamed)
-                    y->brokenAt << Texts::tr("%1 line %2").arg(report, QString::number(lineNumber));
+                    y->brokenAt
+                        << CliText::tr("%1 line %2").arg(report, QString::number(lineNumber));
                 continue;
             }
             if (!accepted(o, start, filter))
@@ -164,7 +161,7 @@ ExitStatus collect(const QStringList &reports, const Filter &filter, Yield *y)
                 = o.value(QLatin1String("slot")).isString() ? text(o, "slot") : text(o, "port");
             const QJsonObject job = o.value(QLatin1String("job")).toObject();
             const QString jobLabel = job.isEmpty()
-                ? Texts::tr("no job file")
+                ? CliText::tr("no job file")
                 : QStringLiteral("%1 (%2)").arg(text(job, "name"), text(job, "sha256").left(12));
             y->all.add(result);
             bySlot[station + QLatin1Char('\x1f') + sortKey(slot) + QLatin1Char('\x1f') + slot].add(
@@ -191,7 +188,7 @@ ExitStatus collect(const QStringList &reports, const Filter &filter, Yield *y)
         row.suspect = c.failed >= kSuspectFailures && otherDevices > 0
             && qint64(c.failed) * otherDevices >= 2 * qint64(otherFailed) * c.devices;
         if (row.suspect) {
-            y->checks << Texts::tr("%1slot %2: %3 of %4 failed, the others %5 of %6: %7")
+            y->checks << CliText::tr("%1slot %2: %3 of %4 failed, the others %5 of %6: %7")
                              .arg(named ? station + QLatin1Char(' ') : QString(), slot,
                                   QString::number(c.failed), QString::number(c.devices),
                                   QString::number(otherFailed), QString::number(otherDevices),
@@ -219,7 +216,7 @@ QString percent(double value)
 
 QString totals(const Count &c)
 {
-    return Texts::tr("devices: %1, passed: %2, failed: %3, yield: %4")
+    return CliText::tr("devices: %1, passed: %2, failed: %3, yield: %4")
         .arg(c.devices)
         .arg(c.devices - c.failed)
         .arg(c.failed)
@@ -230,7 +227,7 @@ QString brokenLine(const Yield &y)
 {
     if (y.broken == 0)
         return QString();
-    return Texts::tr("broken lines skipped: %1 (%2%3)")
+    return CliText::tr("broken lines skipped: %1 (%2%3)")
         .arg(y.broken)
         .arg(y.brokenAt.join(QStringLiteral(", ")),
              y.broken > kBrokenNamed ? QStringLiteral(", ...") : QString());
@@ -239,8 +236,8 @@ QString brokenLine(const Yield &y)
 // Columns padded to their widest cell.
 QString table(const QString &title, const QVector<Row> &rows)
 {
-    QVector<QStringList> cells = {{title, Texts::tr("DEVICES"), Texts::tr("PASSED"),
-                                   Texts::tr("FAILED"), Texts::tr("YIELD")}};
+    QVector<QStringList> cells = {{title, CliText::tr("DEVICES"), CliText::tr("PASSED"),
+                                   CliText::tr("FAILED"), CliText::tr("YIELD")}};
     for (const Row &r : rows) {
         cells.append({r.label, QString::number(r.count.devices),
                       QString::number(r.count.devices - r.count.failed),
@@ -264,16 +261,16 @@ QString table(const QString &title, const QVector<Row> &rows)
 
 QString plainText(const Yield &y)
 {
-    QString out = Texts::tr("reports: %1").arg(y.reports) + QLatin1Char('\n');
+    QString out = CliText::tr("reports: %1").arg(y.reports) + QLatin1Char('\n');
     if (y.broken > 0)
         out += brokenLine(y) + QLatin1Char('\n');
     out += totals(y.all) + QStringLiteral("\n\n");
     if (y.all.devices == 0)
         return out;
-    out += table(Texts::tr("SLOT"), y.bySlot) + table(Texts::tr("JOB"), y.byJob)
-        + table(Texts::tr("DAY (UTC)"), y.byDay);
+    out += table(CliText::tr("SLOT"), y.bySlot) + table(CliText::tr("JOB"), y.byJob)
+        + table(CliText::tr("DAY (UTC)"), y.byDay);
     if (!y.failures.isEmpty()) {
-        out += Texts::tr("FAILURES SEEN MOST") + QLatin1Char('\n');
+        out += CliText::tr("FAILURES SEEN MOST") + QLatin1Char('\n');
         for (const auto &f : y.failures)
             out += QString::number(f.second).rightJustified(5) + QStringLiteral("  ") + f.first
                 + QLatin1Char('\n');
@@ -326,7 +323,7 @@ QString barChart(const QVector<Row> &rows, int label)
                    .arg(label + kBar + 10)
                    .arg(y + 14)
                    .arg(r.suspect ? QStringLiteral(" class=\"bad\"") : QString())
-                   .arg(Texts::tr("%1  (%2 of %3 failed)")
+                   .arg(CliText::tr("%1  (%2 of %3 failed)")
                             .arg(percent(r.count.yield()))
                             .arg(r.count.failed)
                             .arg(r.count.devices));
@@ -339,8 +336,8 @@ QString htmlTable(const QString &title, const QVector<Row> &rows)
     QString out
         = QStringLiteral("<table><tr><th>%1</th><th>%2</th><th>%3</th><th>%4</th><th>%5</th>"
                          "</tr>\n")
-              .arg(title, Texts::tr("devices"), Texts::tr("passed"), Texts::tr("failed"),
-                   Texts::tr("yield"));
+              .arg(title, CliText::tr("devices"), CliText::tr("passed"), CliText::tr("failed"),
+                   CliText::tr("yield"));
     for (const Row &r : rows) {
         out += QStringLiteral("<tr%1><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td>"
                               "</tr>\n")
@@ -369,24 +366,24 @@ QString page(const Yield &y, const QStringList &reports, const CliOptions &opt)
               "text-align:right}td:first-child,th:first-child{text-align:left}\n"
               "</style></head><body>\n")
               // The page's language is that of its texts.
-              .arg(Texts::tr("en", "language code of the page"), Texts::tr("Yield"));
+              .arg(CliText::tr("en", "language code of the page"), CliText::tr("Yield"));
     // Which records: the reports and what picked them.
     QStringList picked = {reports.join(QStringLiteral(", "))};
     if (!opt.since.isEmpty())
-        picked << Texts::tr("since %1").arg(opt.since);
+        picked << CliText::tr("since %1").arg(opt.since);
     if (!opt.job.isEmpty())
-        picked << Texts::tr("job %1").arg(opt.job);
+        picked << CliText::tr("job %1").arg(opt.job);
     if (!opt.station.isEmpty())
-        picked << Texts::tr("station %1").arg(opt.station);
+        picked << CliText::tr("station %1").arg(opt.station);
     out += QStringLiteral("<h1>%1</h1><div class=\"sub\">%2</div>\n")
-               .arg(Texts::tr("Yield"), picked.join(QStringLiteral(" \u00b7 ")).toHtmlEscaped());
+               .arg(CliText::tr("Yield"), picked.join(QStringLiteral(" \u00b7 ")).toHtmlEscaped());
     if (y.broken > 0)
         out += QStringLiteral("<p class=\"sub\">%1</p>\n").arg(brokenLine(y).toHtmlEscaped());
     const QString cards[][2]
-        = {{Texts::tr("devices"), QString::number(y.all.devices)},
-           {Texts::tr("passed"), QString::number(y.all.devices - y.all.failed)},
-           {Texts::tr("failed"), QString::number(y.all.failed)},
-           {Texts::tr("yield"), percent(y.all.yield())}};
+        = {{CliText::tr("devices"), QString::number(y.all.devices)},
+           {CliText::tr("passed"), QString::number(y.all.devices - y.all.failed)},
+           {CliText::tr("failed"), QString::number(y.all.failed)},
+           {CliText::tr("yield"), percent(y.all.yield())}};
     out += QStringLiteral("<div class=\"cards\">");
     for (const auto &card : cards)
         out += QStringLiteral("<div class=\"card\">%1<b>%2</b></div>").arg(card[0], card[1]);
@@ -400,15 +397,15 @@ QString page(const Yield &y, const QStringList &reports, const CliOptions &opt)
     const int labels = labelWidth(y.bySlot + y.byDay);
     const auto heading
         = [](const QString &text) { return QStringLiteral("<h2>%1</h2>\n").arg(text); };
-    out += heading(Texts::tr("Yield per slot")) + barChart(y.bySlot, labels)
-        + heading(Texts::tr("Yield per day (UTC)")) + barChart(y.byDay, labels);
-    out += heading(Texts::tr("By slot")) + htmlTable(Texts::tr("slot"), y.bySlot)
-        + heading(Texts::tr("By job")) + htmlTable(Texts::tr("job"), y.byJob)
-        + heading(Texts::tr("By day (UTC)")) + htmlTable(Texts::tr("day"), y.byDay);
+    out += heading(CliText::tr("Yield per slot")) + barChart(y.bySlot, labels)
+        + heading(CliText::tr("Yield per day (UTC)")) + barChart(y.byDay, labels);
+    out += heading(CliText::tr("By slot")) + htmlTable(CliText::tr("slot"), y.bySlot)
+        + heading(CliText::tr("By job")) + htmlTable(CliText::tr("job"), y.byJob)
+        + heading(CliText::tr("By day (UTC)")) + htmlTable(CliText::tr("day"), y.byDay);
     if (!y.failures.isEmpty()) {
-        out += heading(Texts::tr("Failures seen most"))
+        out += heading(CliText::tr("Failures seen most"))
             + QStringLiteral("<table><tr><th>%1</th><th>%2</th></tr>\n")
-                  .arg(Texts::tr("failure"), Texts::tr("count"));
+                  .arg(CliText::tr("failure"), CliText::tr("count"));
         for (const auto &f : y.failures) {
             out += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n")
                        .arg(f.first.toHtmlEscaped(), QString::number(f.second));
@@ -435,8 +432,8 @@ ExitStatus printStats(const CliOptions &opt, const QStringList &reports)
         filter.since = QDateTime::fromString(since, Qt::ISODate).toUTC();
         if (!form.match(opt.since).hasMatch() || !filter.since.isValid()) {
             return fail(ExitUsage,
-                        Texts::tr("--since wants a day like 2026-12-07 or a time like "
-                                  "2026-12-07T14:00 (UTC); not %1")
+                        CliText::tr("--since wants a day like 2026-12-07 or a time like "
+                                    "2026-12-07T14:00 (UTC); not %1")
                             .arg(opt.since));
         }
     }
@@ -448,7 +445,7 @@ ExitStatus printStats(const CliOptions &opt, const QStringList &reports)
         const QByteArray html = page(y, reports, opt).toUtf8();
         if (!file.open(QIODevice::WriteOnly) || file.write(html) != html.size() || !file.commit()) {
             return fail(ExitUsage,
-                        Texts::tr("cannot write %1: %2").arg(opt.html, file.errorString()));
+                        CliText::tr("cannot write %1: %2").arg(opt.html, file.errorString()));
         }
     }
     writeOut(plainText(y).toUtf8());

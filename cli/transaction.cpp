@@ -15,19 +15,14 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Transaction)
-};
-
 constexpr int kPollMs = 50;  // how soon an interrupt is noticed while a reply is awaited
 
 QString describeRequest(const QByteArray &body)
 {
     Request req;
     parseRequestBody(body, &req);
-    return (req.operation == proto::kOpWrite ? Texts::tr("write of %1 bytes at %2")
-                                             : Texts::tr("read of %1 bytes at %2"))
+    return (req.operation == proto::kOpWrite ? CliText::tr("write of %1 bytes at %2")
+                                             : CliText::tr("read of %1 bytes at %2"))
         .arg(req.count)
         .arg(hexAddress(req.address));
 }
@@ -59,8 +54,8 @@ Transaction::Transaction(const QString &portName, int timeoutMs, int retries, bo
                          if (quiet)
                              return;
                          message((why == ExchangeReply::NoReply
-                                      ? Texts::tr("no reply, resending (%1 of %2)")
-                                      : Texts::tr("bad checksum, resending (%1 of %2)"))
+                                      ? CliText::tr("no reply, resending (%1 of %2)")
+                                      : CliText::tr("bad checksum, resending (%1 of %2)"))
                                      .arg(attempt)
                                      .arg(retries));
                      });
@@ -169,23 +164,24 @@ ExchangeReply::Error Transaction::run(const QByteArray &body, int timeoutMs, int
 // The one place where a failed request becomes a message and an exit status.
 ExitStatus Transaction::failure(ExchangeReply::Error error, const QByteArray &body)
 {
-    const QString tries = m_retries > 0 ? Texts::tr(", %1 attempts").arg(m_retries + 1) : QString();
+    const QString tries
+        = m_retries > 0 ? CliText::tr(", %1 attempts").arg(m_retries + 1) : QString();
     switch (error) {
     case ExchangeReply::NoReply:
         return fail(ExitLink,
-                    Texts::tr("no reply from the device on %1 within %2 ms (%3%4)")
+                    CliText::tr("no reply from the device on %1 within %2 ms (%3%4)")
                         .arg(m_exchange.portName())
                         .arg(m_timeoutMs)
                         .arg(describeRequest(body), tries));
     case ExchangeReply::BadChecksum:
         return fail(ExitLink,
-                    Texts::tr("reply with a bad checksum from the device on %1 (%2%3)")
+                    CliText::tr("reply with a bad checksum from the device on %1 (%2%3)")
                         .arg(m_exchange.portName(), describeRequest(body), tries));
     case ExchangeReply::NoisyLine:
         return fail(ExitLink, portFailureLine(m_portFailure));
     case ExchangeReply::Cancelled:
         return fail(ExitInterrupted,
-                    Texts::tr("interrupted during the %1; nothing more was sent")
+                    CliText::tr("interrupted during the %1; nothing more was sent")
                         .arg(describeRequest(body)));
     default:
         return portFailure(m_portFailure);
@@ -209,8 +205,8 @@ ExitStatus Transaction::read(quint32 address, int count, QByteArray *data)
         return s;
     if (data->size() != count) {
         return fail(ExitDevice,
-                    Texts::tr("the device answered %1 bytes to a read of %2 "
-                              "bytes at %3")
+                    CliText::tr("the device answered %1 bytes to a read of %2 "
+                                "bytes at %3")
                         .arg(data->size())
                         .arg(count)
                         .arg(hexAddress(address)));
@@ -227,7 +223,7 @@ ExitStatus Transaction::write(quint32 address, const QByteArray &data)
         return s;
     if (ack.isEmpty() || ack.at(0) == 0) {
         return fail(ExitDevice,
-                    Texts::tr("the device refused the write of %1 bytes at %2")
+                    CliText::tr("the device refused the write of %1 bytes at %2")
                         .arg(data.size())
                         .arg(hexAddress(address)));
     }
@@ -245,7 +241,7 @@ ExitStatus Transaction::verify(quint32 address, const QByteArray &expected,
         for (int i = 0; i < count; ++i) {
             if (got.at(i) != expected.at(done + i)) {
                 return fail(ExitDevice,
-                            Texts::tr("verify failed at %1: wrote 0x%2, read back 0x%3")
+                            CliText::tr("verify failed at %1: wrote 0x%2, read back 0x%3")
                                 .arg(hexAddress(address + quint32(done + i)))
                                 .arg(quint8(expected.at(done + i)), 2, 16, QLatin1Char('0'))
                                 .arg(quint8(got.at(i)), 2, 16, QLatin1Char('0')));

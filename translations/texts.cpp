@@ -1,6 +1,7 @@
 #include "translations/texts.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <QTranslator>
 
@@ -17,6 +18,24 @@ void installRussianTexts()
         qFatal("the Russian texts are not in the program");
     QCoreApplication::installTranslator(texts);
     installed = texts;
+}
+
+void installQtRussianTexts()
+{
+    auto *qtTexts = new QTranslator(QCoreApplication::instance());
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const QString systemDir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#else
+    const QString systemDir = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#endif
+    for (const QString &dir :
+         {QCoreApplication::applicationDirPath() + QStringLiteral("/translations"), systemDir}) {
+        if (qtTexts->load(QStringLiteral("qtbase_ru"), dir)) {
+            QCoreApplication::installTranslator(qtTexts);
+            return;
+        }
+    }
+    delete qtTexts;
 }
 
 QString asClause(const QString &sentence)

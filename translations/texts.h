@@ -9,6 +9,10 @@
 // Installs the Russian texts on the running application; later calls do nothing.
 void installRussianTexts();
 
+// Qt's own texts in Russian (dialogs, standard buttons, the command-line parser): the copy
+// beside the executable (the Windows packages), else the system's (Debian's l10n package).
+void installQtRussianTexts();
+
 // A sentence as it reads inside a line of the command-line tool: "The file is empty!" becomes
 // "the file is empty".
 QString asClause(const QString &sentence);

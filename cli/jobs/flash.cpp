@@ -15,11 +15,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Flash)
-};
-
 // The window's words for the fault, and where the system knows why, its reason too:
 // "fw.bin: error opening the file (No such file or directory)".
 QString imageError(ImageError error, const QString &fileName)
@@ -27,7 +22,7 @@ QString imageError(ImageError error, const QString &fileName)
     QFile file(fileName);
     QString why;
     if (error == ImageError::NotAFile) {
-        why = Texts::tr("not a regular file");
+        why = CliText::tr("not a regular file");
     } else if (error == ImageError::Open || error == ImageError::Short) {
         // Asked again: readFirmwareImage keeps only what went wrong, not the system's reason.
         if (file.open(QIODevice::ReadOnly) && error == ImageError::Short)
@@ -37,8 +32,8 @@ QString imageError(ImageError error, const QString &fileName)
     }
     const QString what = asClause(imageErrorText(error, QFileInfo(fileName).size()));
     if (why.isEmpty())
-        return Texts::tr("%1: %2").arg(fileName, what);
-    return Texts::tr("%1: %2 (%3)").arg(fileName, what, why);
+        return CliText::tr("%1: %2").arg(fileName, what);
+    return CliText::tr("%1: %2 (%3)").arg(fileName, what, why);
 }
 
 }  // namespace
@@ -65,12 +60,12 @@ ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, Job
     rec->chunksTotal = chunks.size();
     for (int i = 0; i < chunks.size(); ++i) {
         const Chunk &c = chunks.at(i);
-        tx.setStep(Texts::tr("chunk %1 of %2").arg(i + 1).arg(chunks.size()), phase::kFirmware,
+        tx.setStep(CliText::tr("chunk %1 of %2").arg(i + 1).arg(chunks.size()), phase::kFirmware,
                    i + 1, chunks.size());
         if (const ExitStatus s = tx.write(c.address, image.mid(int(c.offset), c.count))) {
             return fail(s,
-                        Texts::tr("stopped after %1 of %2 chunks: the firmware is "
-                                  "incomplete and must be written again")
+                        CliText::tr("stopped after %1 of %2 chunks: the firmware is "
+                                    "incomplete and must be written again")
                             .arg(i)
                             .arg(chunks.size()));
         }
@@ -79,7 +74,7 @@ ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, Job
     if (verify) {
         const auto step = [&tx, &chunks](int done) {
             const int n = qMin(done / proto::kChunkSize + 1, chunks.size());
-            tx.setStep(Texts::tr("verify %1 of %2").arg(n).arg(chunks.size()),
+            tx.setStep(CliText::tr("verify %1 of %2").arg(n).arg(chunks.size()),
                        phase::kFirmwareVerify, n, chunks.size());
         };
         step(0);
@@ -87,8 +82,8 @@ ExitStatus flashImage(Transaction &tx, const QByteArray &image, bool verify, Job
             return s;
         rec->firmwareVerified = true;
     }
-    rec->done << (verify ? Texts::tr("flashed %1 bytes in %2 chunks, verified")
-                         : Texts::tr("flashed %1 bytes in %2 chunks"))
+    rec->done << (verify ? CliText::tr("flashed %1 bytes in %2 chunks, verified")
+                         : CliText::tr("flashed %1 bytes in %2 chunks"))
                      .arg(image.size())
                      .arg(chunks.size());
     return ExitOk;
@@ -99,7 +94,7 @@ ExitStatus flashJob(const CliOptions &opt, const QString &fileName, Job *job)
     QByteArray image;
     if (const ExitStatus s = loadImage(fileName, &image))
         return s;
-    job->verb = Texts::tr("flashing");
+    job->verb = CliText::tr("flashing");
     job->lineBytes = flashLineBytes(image.size(), opt.verify);
     job->files << jobFile(QStringLiteral("firmware"), fileName, image);
     job->firmware = true;

@@ -18,11 +18,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(JobFile)
-};
-
 constexpr qint64 kJobFileLimit = 64 * 1024;  // a real one is a few hundred bytes
 const char kFormat[] = "1";
 
@@ -31,7 +26,7 @@ QString fileSha256(const QString &fileName, QString *why)
 {
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile()) {
-        *why = Texts::tr("not a regular file");
+        *why = CliText::tr("not a regular file");
         return QString();
     }
     QFile file(fileName);
@@ -55,23 +50,23 @@ ExitStatus checkFile(const ReleasedJob &released, const QString &role, const QSt
     const bool settings = role == QLatin1String("settings");
     if (actual.isEmpty()) {
         const QString text = settings
-            ? Texts::tr("the job %1 names the settings file %2, which cannot be read (%3): its "
-                        "SHA-256 is unknown, the job's is %4; nothing was sent")
-            : Texts::tr("the job %1 names the firmware file %2, which cannot be read (%3): its "
-                        "SHA-256 is unknown, the job's is %4; nothing was sent");
+            ? CliText::tr("the job %1 names the settings file %2, which cannot be read (%3): its "
+                          "SHA-256 is unknown, the job's is %4; nothing was sent")
+            : CliText::tr("the job %1 names the firmware file %2, which cannot be read (%3): its "
+                          "SHA-256 is unknown, the job's is %4; nothing was sent");
         return fail(ExitUsage, text.arg(job, file, why, expected));
     }
     const QString text = settings
-        ? Texts::tr("the settings file %1 is not the one the job %2 released: its SHA-256 is %3, "
-                    "the job's is %4; nothing was sent")
-        : Texts::tr("the firmware file %1 is not the one the job %2 released: its SHA-256 is %3, "
-                    "the job's is %4; nothing was sent");
+        ? CliText::tr("the settings file %1 is not the one the job %2 released: its SHA-256 is %3, "
+                      "the job's is %4; nothing was sent")
+        : CliText::tr("the firmware file %1 is not the one the job %2 released: its SHA-256 is %3, "
+                      "the job's is %4; nothing was sent");
     return fail(ExitUsage, text.arg(file, job, actual, expected));
 }
 
 QString badLine(const QString &fileName, int line, const QString &what)
 {
-    return Texts::tr("%1 line %2: %3").arg(fileName).arg(line).arg(what);
+    return CliText::tr("%1 line %2: %3").arg(fileName).arg(line).arg(what);
 }
 
 bool isOneLine(const QString &text)
@@ -88,20 +83,20 @@ bool isOneLine(const QString &text)
 ExitStatus newJobFile(const CliOptions &opt, const QStringList &args)
 {
     if (args.value(0) != QLatin1String("new"))
-        return fail(ExitUsage, Texts::tr("usage: velmor4_cli job new [options] -o FILE"));
+        return fail(ExitUsage, CliText::tr("usage: velmor4_cli job new [options] -o FILE"));
     if (opt.output.isEmpty())
-        return fail(ExitUsage, Texts::tr("job new wants -o FILE, the job file to write"));
+        return fail(ExitUsage, CliText::tr("job new wants -o FILE, the job file to write"));
     if (opt.settingsFile.isEmpty() && opt.firmwareFile.isEmpty() && opt.expectVersion.isEmpty()) {
         return fail(ExitUsage,
-                    Texts::tr("job new wants --settings FILE, --firmware IMAGE or "
-                              "--expect-version X.YY, or several of them"));
+                    CliText::tr("job new wants --settings FILE, --firmware IMAGE or "
+                                "--expect-version X.YY, or several of them"));
     }
     if (!isOneLine(opt.jobName) || !isOneLine(opt.jobLine))
-        return fail(ExitUsage, Texts::tr("--name and --line want text on one line"));
+        return fail(ExitUsage, CliText::tr("--name and --line want text on one line"));
     if (!opt.expectVersion.isEmpty() && !isVersionText(opt.expectVersion)) {
         return fail(ExitUsage,
-                    Texts::tr("--expect-version wants the version as the device reports "
-                              "it, like 1.05; not %1")
+                    CliText::tr("--expect-version wants the version as the device reports "
+                                "it, like 1.05; not %1")
                         .arg(opt.expectVersion));
     }
     // The files as program will load them, so that a job never releases one it would refuse.
@@ -128,10 +123,11 @@ ExitStatus newJobFile(const CliOptions &opt, const QStringList &args)
         text += "expect_version = " + opt.expectVersion.toLatin1() + '\n';
     QSaveFile out(opt.output);
     if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
-        return fail(ExitUsage, Texts::tr("cannot write %1: %2").arg(opt.output, out.errorString()));
+        return fail(ExitUsage,
+                    CliText::tr("cannot write %1: %2").arg(opt.output, out.errorString()));
     }
     if (!opt.quiet)
-        note(Texts::tr("job written to %1").arg(opt.output));
+        note(CliText::tr("job written to %1").arg(opt.output));
     return ExitOk;
 }
 
@@ -140,13 +136,13 @@ ExitStatus readJobFile(const QString &fileName, ReleasedJob *released)
     const QFileInfo info(fileName);
     QFile file(fileName);
     if (info.exists() && !info.isFile())
-        return fail(ExitUsage, Texts::tr("the job %1 is not a regular file").arg(fileName));
+        return fail(ExitUsage, CliText::tr("the job %1 is not a regular file").arg(fileName));
     if (!file.open(QIODevice::ReadOnly)) {
         return fail(ExitUsage,
-                    Texts::tr("cannot read the job %1: %2").arg(fileName, file.errorString()));
+                    CliText::tr("cannot read the job %1: %2").arg(fileName, file.errorString()));
     }
     if (file.size() > kJobFileLimit)
-        return fail(ExitUsage, Texts::tr("%1 is too large for a job file").arg(fileName));
+        return fail(ExitUsage, CliText::tr("%1 is too large for a job file").arg(fileName));
     QByteArray content = file.readAll();
     released->path = info.absoluteFilePath();
     released->sha256 = QString::fromLatin1(
@@ -174,28 +170,29 @@ ExitStatus readJobFile(const QString &fileName, ReleasedJob *released)
         if (eq < 0 || !keys.contains(key)) {
             return fail(ExitUsage,
                         badLine(fileName, i + 1,
-                                eq < 0 ? Texts::tr("not \"key = value\"")
-                                       : Texts::tr("unknown key %1").arg(key)));
+                                eq < 0 ? CliText::tr("not \"key = value\"")
+                                       : CliText::tr("unknown key %1").arg(key)));
         }
         if (values.contains(key))
-            return fail(ExitUsage, badLine(fileName, i + 1, Texts::tr("%1 given twice").arg(key)));
+            return fail(ExitUsage,
+                        badLine(fileName, i + 1, CliText::tr("%1 given twice").arg(key)));
         if (key.endsWith(QLatin1String("_sha256")) && !sha.match(value).hasMatch()) {
             return fail(
                 ExitUsage,
-                badLine(fileName, i + 1, Texts::tr("%1 wants 64 hexadecimal digits").arg(key)));
+                badLine(fileName, i + 1, CliText::tr("%1 wants 64 hexadecimal digits").arg(key)));
         }
         values.insert(key, key.endsWith(QLatin1String("_sha256")) ? value.toLower() : value);
     }
     if (values.value(QStringLiteral("format")) != QLatin1String(kFormat)) {
         return fail(ExitUsage,
-                    Texts::tr("%1 is not a job file of format %2 (format = %2)")
+                    CliText::tr("%1 is not a job file of format %2 (format = %2)")
                         .arg(fileName, QLatin1String(kFormat)));
     }
     for (const QString &role : {QStringLiteral("settings"), QStringLiteral("firmware")}) {
         const QString hashKey = role + QStringLiteral("_sha256");
         if (values.contains(role) != values.contains(hashKey)) {
             return fail(ExitUsage,
-                        Texts::tr("%1 wants %2 and %3 together").arg(fileName, role, hashKey));
+                        CliText::tr("%1 wants %2 and %3 together").arg(fileName, role, hashKey));
         }
     }
     released->name = values.value(QStringLiteral("name"));
@@ -214,12 +211,12 @@ ExitStatus readJobFile(const QString &fileName, ReleasedJob *released)
         && released->expectVersion.isEmpty()) {
         return fail(
             ExitUsage,
-            Texts::tr("the job %1 names no settings, no firmware and no version").arg(fileName));
+            CliText::tr("the job %1 names no settings, no firmware and no version").arg(fileName));
     }
     if (!released->expectVersion.isEmpty() && !isVersionText(released->expectVersion)) {
         return fail(ExitUsage,
-                    Texts::tr("the job %1 wants version %2, which no device reports (1.05 "
-                              "is the form)")
+                    CliText::tr("the job %1 wants version %2, which no device reports (1.05 "
+                                "is the form)")
                         .arg(fileName, released->expectVersion));
     }
     QString why;

@@ -8,21 +8,12 @@
 
 #include <QCoreApplication>
 
-namespace {
-
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Program)
-};
-
-}  // namespace
-
 ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
 {
     if (opt.settingsFile.isEmpty() && opt.firmwareFile.isEmpty() && opt.expectVersion.isEmpty()) {
         return fail(ExitUsage,
-                    Texts::tr("program wants --settings FILE, --firmware IMAGE or "
-                              "--expect-version X.YY, or several of them"));
+                    CliText::tr("program wants --settings FILE, --firmware IMAGE or "
+                                "--expect-version X.YY, or several of them"));
     }
     QByteArray text, sys, hardw, image;
     if (!opt.settingsFile.isEmpty()) {
@@ -43,15 +34,15 @@ ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
     if (!expected.isEmpty()) {
         if (!isVersionText(expected)) {
             return fail(ExitUsage,
-                        Texts::tr("--expect-version wants the version as the device "
-                                  "reports it, major.minor with two digits or more "
-                                  "after the dot, like 1.05; not %1")
+                        CliText::tr("--expect-version wants the version as the device "
+                                    "reports it, major.minor with two digits or more "
+                                    "after the dot, like 1.05; not %1")
                             .arg(expected));
         }
         job->lineBytes += versionLineBytes();
         job->expectVersion = expected;
     }
-    job->verb = Texts::tr("programming");
+    job->verb = CliText::tr("programming");
     // What a production job wrote is read back unless told not to: the image as the settings.
     job->verify = !opt.noVerify;
     job->run = [sys, hardw, image, expected, verify = job->verify](const Target &, Transaction &tx,
@@ -69,9 +60,9 @@ ExitStatus programJob(const CliOptions &opt, const QString &, Job *job)
                 return s;
             if (rec->version != expected) {
                 return fail(ExitDevice,
-                            Texts::tr("version %1, expected %2").arg(rec->version, expected));
+                            CliText::tr("version %1, expected %2").arg(rec->version, expected));
             }
-            rec->done << Texts::tr("version %1").arg(rec->version);
+            rec->done << CliText::tr("version %1").arg(rec->version);
         }
         return ExitOk;
     };

@@ -14,11 +14,6 @@
 
 namespace {
 
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Settings)
-};
-
 // The file's text; its content is judged by the caller, its size included, so that every fault
 // of the content reads the same.
 ExitStatus readSettingsFile(const QString &fileName, QByteArray *text, SettingsFileError *error)
@@ -26,10 +21,10 @@ ExitStatus readSettingsFile(const QString &fileName, QByteArray *text, SettingsF
     // A FIFO or a device would block us until someone writes to it.
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
-        return fail(ExitUsage, Texts::tr("%1 is not a regular file").arg(fileName));
+        return fail(ExitUsage, CliText::tr("%1 is not a regular file").arg(fileName));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(ExitUsage, Texts::tr("cannot open %1: %2").arg(fileName, file.errorString()));
+        return fail(ExitUsage, CliText::tr("cannot open %1: %2").arg(fileName, file.errorString()));
     if (file.size() > kSettingsFileLimit)
         error->kind = SettingsFileError::TooLarge;
     else
@@ -49,13 +44,14 @@ ExitStatus readSettings(const Target &target, bool gang, Transaction &tx, const 
     // content stays in place until the new one is complete.
     QSaveFile file(fileName);
     if (!fileName.isEmpty() && !file.open(QIODevice::WriteOnly)) {
-        return fail(ExitUsage, Texts::tr("cannot write %1: %2").arg(fileName, file.errorString()));
+        return fail(ExitUsage,
+                    CliText::tr("cannot write %1: %2").arg(fileName, file.errorString()));
     }
     QByteArray sys, hardw;
-    tx.setStep(Texts::tr("system block"), phase::kRead, 1, 2);
+    tx.setStep(CliText::tr("system block"), phase::kRead, 1, 2);
     if (const ExitStatus s = tx.read(proto::kSysParAddr, proto::kSysParSize, &sys))
         return s;
-    tx.setStep(Texts::tr("hardware block"), phase::kRead, 2, 2);
+    tx.setStep(CliText::tr("hardware block"), phase::kRead, 2, 2);
     if (const ExitStatus s = tx.read(proto::kHardwParAddr, proto::kHardwParSize, &hardw))
         return s;
     const QByteArray text = settingsFileText(sys, hardw);
@@ -65,11 +61,12 @@ ExitStatus readSettings(const Target &target, bool gang, Transaction &tx, const 
     }
     file.write(text);
     if (!file.commit()) {
-        return fail(ExitUsage, Texts::tr("cannot write %1: %2").arg(fileName, file.errorString()));
+        return fail(ExitUsage,
+                    CliText::tr("cannot write %1: %2").arg(fileName, file.errorString()));
     }
     rec->files << jobFile(QStringLiteral("output"), fileName, text);
     if (gang)
-        rec->done << Texts::tr("saved to %1").arg(fileName);
+        rec->done << CliText::tr("saved to %1").arg(fileName);
     return ExitOk;
 }
 
@@ -83,7 +80,7 @@ ExitStatus loadSettingsFile(const QString &fileName, QByteArray *text, QByteArra
         return s;
     if (error.kind != SettingsFileError::None || !parseSettingsFile(*text, sys, hardw, &error)) {
         return fail(ExitUsage,
-                    Texts::tr("%1 is not a valid settings file: %2")
+                    CliText::tr("%1 is not a valid settings file: %2")
                         .arg(fileName, settingsFileErrorText(error)));
     }
     return ExitOk;
@@ -99,16 +96,16 @@ qint64 settingsLineBytes(bool verify)
 ExitStatus writeSettings(bool verify, Transaction &tx, const QByteArray &sys,
                          const QByteArray &hardw, JobRecord *rec)
 {
-    tx.setStep(Texts::tr("system block"), phase::kSettings, 1, 2);
+    tx.setStep(CliText::tr("system block"), phase::kSettings, 1, 2);
     if (const ExitStatus s = tx.write(proto::kSysParAddr, sys))
         return s;
     rec->blocksWritten = 1;
-    tx.setStep(Texts::tr("hardware block"), phase::kSettings, 2, 2);
+    tx.setStep(CliText::tr("hardware block"), phase::kSettings, 2, 2);
     if (const ExitStatus s = tx.write(proto::kHardwParAddr, hardw))
-        return fail(s, Texts::tr("the system block was written already"));
+        return fail(s, CliText::tr("the system block was written already"));
     rec->blocksWritten = 2;
     if (verify) {
-        const QString back = Texts::tr("reading the settings back");
+        const QString back = CliText::tr("reading the settings back");
         tx.setStep(back, phase::kSettingsVerify, 1, 2);
         if (const ExitStatus s = tx.verify(proto::kSysParAddr, sys))
             return s;
@@ -117,8 +114,8 @@ ExitStatus writeSettings(bool verify, Transaction &tx, const QByteArray &sys,
             return s;
         rec->settingsVerified = true;
     }
-    rec->done << (verify ? Texts::tr("settings written and verified")
-                         : Texts::tr("settings written"));
+    rec->done << (verify ? CliText::tr("settings written and verified")
+                         : CliText::tr("settings written"));
     return ExitOk;
 }
 
@@ -126,15 +123,15 @@ ExitStatus readJob(const CliOptions &opt, const QString &fileName, Job *job)
 {
     if (opt.wait && !fileName.contains(QLatin1String("%n"))) {
         return fail(ExitUsage,
-                    Texts::tr("with --wait, read wants a file name with %n for the "
-                              "device's number, like settings-%n.vlt"));
+                    CliText::tr("with --wait, read wants a file name with %n for the "
+                                "device's number, like settings-%n.vlt"));
     }
     if (opt.severalPorts && !fileName.contains(QLatin1String("%p"))) {
         return fail(ExitUsage,
-                    Texts::tr("with several ports, read wants a file name with %p for "
-                              "the port's name, like settings-%p.vlt"));
+                    CliText::tr("with several ports, read wants a file name with %p for "
+                                "the port's name, like settings-%p.vlt"));
     }
-    job->verb = Texts::tr("reading");
+    job->verb = CliText::tr("reading");
     job->lineBytes = readLineBytes(proto::kSysParSize) + readLineBytes(proto::kHardwParSize);
     job->run = [fileName, gang = opt.gang](const Target &target, Transaction &tx, JobRecord *rec) {
         return readSettings(target, gang, tx, fileName, rec);
@@ -147,7 +144,7 @@ ExitStatus writeJob(const CliOptions &opt, const QString &fileName, Job *job)
     QByteArray text, sys, hardw;
     if (const ExitStatus s = loadSettingsFile(fileName, &text, &sys, &hardw))
         return s;
-    job->verb = Texts::tr("writing");
+    job->verb = CliText::tr("writing");
     job->lineBytes = settingsLineBytes(!opt.noVerify);
     job->files << jobFile(QStringLiteral("settings"), fileName, text);
     job->settings = true;

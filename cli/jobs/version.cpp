@@ -10,15 +10,6 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
-namespace {
-
-struct Texts
-{
-    Q_DECLARE_TR_FUNCTIONS(Version)
-};
-
-}  // namespace
-
 // The version as the device reports it ("1.05", never "1.5"), so that a match is exact.
 bool isVersionText(const QString &text)
 {
@@ -38,13 +29,13 @@ qint64 versionLineBytes()
 ExitStatus readVersion(Transaction &tx, QString *version)
 {
     QByteArray record;
-    tx.setStep(Texts::tr("version"), phase::kVersion);
+    tx.setStep(CliText::tr("version"), phase::kVersion);
     if (const ExitStatus s = tx.read(proto::kVersionAddr, proto::kVersionSize, &record))
         return s;
     *version = firmwareVersion(record);
     if (version->isNull()) {
         return fail(ExitDevice,
-                    Texts::tr("unknown device: version record %1")
+                    CliText::tr("unknown device: version record %1")
                         .arg(QString::fromLatin1(record.toHex(' '))));
     }
     return ExitOk;
@@ -52,7 +43,7 @@ ExitStatus readVersion(Transaction &tx, QString *version)
 
 ExitStatus versionJob(const CliOptions &opt, const QString &, Job *job)
 {
-    job->verb = Texts::tr("reading the version");
+    job->verb = CliText::tr("reading the version");
     job->lineBytes = versionLineBytes();
     job->run = [gang = opt.gang](const Target &, Transaction &tx, JobRecord *rec) {
         if (const ExitStatus s = readVersion(tx, &rec->version))
