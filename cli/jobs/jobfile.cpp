@@ -219,19 +219,16 @@ ExitStatus readJobFile(const QString &fileName, ReleasedJob *released)
                                 "is the form)")
                         .arg(fileName, released->expectVersion));
     }
-    QString why;
-    if (!released->settings.isEmpty()) {
-        const QString actual = fileSha256(released->settings, &why);
-        if (const ExitStatus s
-            = checkFile(*released, QStringLiteral("settings"), released->settings,
-                        released->settingsSha256, actual, why))
-            return s;
-    }
-    if (!released->firmware.isEmpty()) {
-        const QString actual = fileSha256(released->firmware, &why);
-        if (const ExitStatus s
-            = checkFile(*released, QStringLiteral("firmware"), released->firmware,
-                        released->firmwareSha256, actual, why))
+    // Each file the job names must be the one it released.
+    for (const QString *path : {&released->settings, &released->firmware}) {
+        if (path->isEmpty())
+            continue;
+        const bool settings = path == &released->settings;
+        QString why;
+        const QString actual = fileSha256(*path, &why);
+        if (const ExitStatus s = checkFile(
+                *released, settings ? QStringLiteral("settings") : QStringLiteral("firmware"),
+                *path, settings ? released->settingsSha256 : released->firmwareSha256, actual, why))
             return s;
     }
     return ExitOk;
