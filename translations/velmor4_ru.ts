@@ -457,22 +457,6 @@ Check the device&apos;s power, the cable and the port choice.</source>
         <translation>прошивка</translation>
     </message>
     <message>
-        <source>the job %1 names the settings file %2, which cannot be read (%3): its SHA-256 is unknown, the job&apos;s is %4; nothing was sent</source>
-        <translation>задание %1 указывает файл настроек %2, который не читается (%3): его SHA-256 неизвестен, в задании %4; ничего не отправлено</translation>
-    </message>
-    <message>
-        <source>the job %1 names the firmware file %2, which cannot be read (%3): its SHA-256 is unknown, the job&apos;s is %4; nothing was sent</source>
-        <translation>задание %1 указывает файл прошивки %2, который не читается (%3): его SHA-256 неизвестен, в задании %4; ничего не отправлено</translation>
-    </message>
-    <message>
-        <source>the settings file %1 is not the one the job %2 released: its SHA-256 is %3, the job&apos;s is %4; nothing was sent</source>
-        <translation>файл настроек %1 не тот, что выпущен заданием %2: его SHA-256 %3, в задании %4; ничего не отправлено</translation>
-    </message>
-    <message>
-        <source>the firmware file %1 is not the one the job %2 released: its SHA-256 is %3, the job&apos;s is %4; nothing was sent</source>
-        <translation>файл прошивки %1 не тот, что выпущен заданием %2: его SHA-256 %3, в задании %4; ничего не отправлено</translation>
-    </message>
-    <message>
         <source>%1 line %2: %3</source>
         <translation>%1, строка %2: %3</translation>
     </message>
@@ -1341,6 +1325,22 @@ device started), adapter_lost, adapter_back. See the manual page.</source>
     <message>
         <source>verify failed at %1: wrote 0x%2, read back 0x%3</source>
         <translation>проверка чтением не прошла по адресу %1: записано 0x%2, прочитано 0x%3</translation>
+    </message>
+    <message>
+        <source>settings file</source>
+        <translation>файл настроек</translation>
+    </message>
+    <message>
+        <source>firmware file</source>
+        <translation>файл прошивки</translation>
+    </message>
+    <message>
+        <source>the job %1 names the %2 %3, which cannot be read (%4): its SHA-256 is unknown, the job&apos;s is %5; nothing was sent</source>
+        <translation>задание %1 указывает %2 %3, который не читается (%4): его SHA-256 неизвестен, в задании %5; ничего не отправлено</translation>
+    </message>
+    <message>
+        <source>the %1 %2 is not the one the job %3 released: its SHA-256 is %4, the job&apos;s is %5; nothing was sent</source>
+        <translation>%1 %2 не тот, что выпущен заданием %3: его SHA-256 %4, в задании %5; ничего не отправлено</translation>
     </message>
 </context>
 </TS>

@@ -46,22 +46,18 @@ ExitStatus checkFile(const ReleasedJob &released, const QString &role, const QSt
         return ExitOk;
     const QString job = QDir::toNativeSeparators(released.path);
     const QString file = QDir::toNativeSeparators(fileName);
-    // One sentence a role, so that the role's name can take its place in the sentence.
-    const bool settings = role == QLatin1String("settings");
+    const QString what = role == QLatin1String("settings") ? CliText::tr("settings file")
+                                                           : CliText::tr("firmware file");
     if (actual.isEmpty()) {
-        const QString text = settings
-            ? CliText::tr("the job %1 names the settings file %2, which cannot be read (%3): its "
-                          "SHA-256 is unknown, the job's is %4; nothing was sent")
-            : CliText::tr("the job %1 names the firmware file %2, which cannot be read (%3): its "
-                          "SHA-256 is unknown, the job's is %4; nothing was sent");
-        return fail(ExitUsage, text.arg(job, file, why, expected));
+        return fail(ExitUsage,
+                    CliText::tr("the job %1 names the %2 %3, which cannot be read (%4): its "
+                                "SHA-256 is unknown, the job's is %5; nothing was sent")
+                        .arg(job, what, file, why, expected));
     }
-    const QString text = settings
-        ? CliText::tr("the settings file %1 is not the one the job %2 released: its SHA-256 is %3, "
-                      "the job's is %4; nothing was sent")
-        : CliText::tr("the firmware file %1 is not the one the job %2 released: its SHA-256 is %3, "
-                      "the job's is %4; nothing was sent");
-    return fail(ExitUsage, text.arg(file, job, actual, expected));
+    return fail(ExitUsage,
+                CliText::tr("the %1 %2 is not the one the job %3 released: its SHA-256 "
+                            "is %4, the job's is %5; nothing was sent")
+                    .arg(what, file, job, actual, expected));
 }
 
 QString badLine(const QString &fileName, int line, const QString &what)
