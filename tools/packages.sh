@@ -29,7 +29,7 @@ PACKAGE_TOOLS=(dpkg-dev desktop-file-utils appstream lintian)
 qt_packages() {
     case "$1" in
     5) echo "${BUILD_PACKAGES[@]}" ;;
-    6) echo cmake make g++ "${QT6_PACKAGES[@]}" ;;
+    6) echo cmake make g++ qttools5-dev-tools "${QT6_PACKAGES[@]}" ;;  # Qt 5's lrelease serves both
     *) echo "Unknown Qt major version '$1' (5 or 6)." >&2; exit 1 ;;
     esac
 }
