@@ -24,15 +24,20 @@ QString groupedDigits(qint64 n)
 
 }  // namespace
 
-ImageError readFirmwareImage(const QString &fileName, QByteArray *image)
+ImageError readFirmwareImage(const QString &fileName, QByteArray *image, QString *why)
 {
     image->clear();
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
         return ImageError::NotAFile;
     QFile file(fileName);
+    const auto failed = [&](ImageError error) {
+        if (why && file.error() != QFileDevice::NoError)
+            *why = file.errorString();
+        return error;
+    };
     if (!file.open(QIODevice::ReadOnly))
-        return ImageError::Open;
+        return failed(ImageError::Open);
     const qint64 size = file.size();
     if (size > qint64(proto::kImageLimit))
         return ImageError::TooLarge;
@@ -40,7 +45,7 @@ ImageError readFirmwareImage(const QString &fileName, QByteArray *image)
         return ImageError::Empty;
     QByteArray bytes = file.read(size);
     if (bytes.size() != size)
-        return ImageError::Short;
+        return failed(ImageError::Short);
     *image = bytes;
     return ImageError::None;
 }

@@ -9,41 +9,22 @@
 #include "link/protocol.h"
 #include "translations/texts.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
-
-namespace {
-
-// The window's words for the fault, and where the system knows why, its reason too:
-// "fw.bin: error opening the file (No such file or directory)".
-QString imageError(ImageError error, const QString &fileName)
-{
-    QFile file(fileName);
-    QString why;
-    if (error == ImageError::NotAFile) {
-        why = CliText::tr("not a regular file");
-    } else if (error == ImageError::Open || error == ImageError::Short) {
-        // Asked again: readFirmwareImage keeps only what went wrong, not the system's reason.
-        if (file.open(QIODevice::ReadOnly) && error == ImageError::Short)
-            file.read(file.size());
-        if (file.error() != QFileDevice::NoError)
-            why = file.errorString();
-    }
-    const QString what = asClause(imageErrorText(error, QFileInfo(fileName).size()));
-    if (why.isEmpty())
-        return CliText::tr("%1: %2").arg(fileName, what);
-    return CliText::tr("%1: %2 (%3)").arg(fileName, what, why);
-}
-
-}  // namespace
 
 ExitStatus loadImage(const QString &fileName, QByteArray *image)
 {
-    const ImageError error = readFirmwareImage(fileName, image);
-    if (error != ImageError::None)
-        return fail(ExitUsage, imageError(error, fileName));
-    return ExitOk;
+    // The window's words for the fault, and the system's reason where there is one:
+    // "fw.bin: error opening the file (No such file or directory)".
+    QString why;
+    const ImageError error = readFirmwareImage(fileName, image, &why);
+    if (error == ImageError::None)
+        return ExitOk;
+    if (error == ImageError::NotAFile)
+        why = CliText::tr("not a regular file");
+    const QString what = asClause(imageErrorText(error, QFileInfo(fileName).size()));
+    return fail(ExitUsage,
+                why.isEmpty() ? CliText::tr("%1: %2").arg(fileName, what)
+                              : CliText::tr("%1: %2 (%3)").arg(fileName, what, why));
 }
 
 qint64 flashLineBytes(int imageSize, bool verify)
