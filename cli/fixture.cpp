@@ -161,7 +161,7 @@ void watchFixture(const CliOptions &opt, const Job &job, const Slot &slot, SlotV
     }
     line.show(
         cutOff
-            ? CliText::tr("interrupted: program it again")
+            ? resultWord(ExitInterrupted) + QStringLiteral(": ") + CliText::tr("program it again")
             : CliText::tr("stopped: %1 done, %2 PASS").arg(verdict->devices).arg(verdict->passed));
     takeFailures();
     setMuted(false);

@@ -413,10 +413,6 @@ Check the device&apos;s power, the cable and the port choice.</source>
         <translation>сбой порта, новая попытка: %1</translation>
     </message>
     <message>
-        <source>interrupted: program it again</source>
-        <translation>прервано: запрограммируйте его заново</translation>
-    </message>
-    <message>
         <source>stopped: %1 done, %2 PASS</source>
         <translation>остановлено: готово %1, PASS %2</translation>
     </message>
